@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+
+#include "platform/Outcome.h"
+
+namespace vardelo {
+
+class ClipboardReader;
+class CollectionDocument;
+class TextHolder;
+
+/// Turns every newly copied text into an entry at the end of the collection document.
+///
+/// Each tick compares the clipboard with the last captured text; when they differ, it appends the
+/// separator and the clipboard's text to the document and remembers that text. Every step reads the
+/// clipboard afresh. A failure ends the tick, except a failed append, after which the text is still
+/// remembered (so one text is never appended twice by a failing document).
+class CaptureRule final
+{
+public:
+    CaptureRule(ClipboardReader& clipboard, CollectionDocument& document, TextHolder& lastCaptured);
+
+    /// The line that precedes every entry: CR LF, fifteen hyphens, CR LF.
+    [[nodiscard]] static QString separator();
+
+    /// Empties the last captured text, so that text already on the clipboard is captured at once.
+    Status load();
+    /// Compares, appends, remembers.
+    void tick();
+    /// Empties the document; the last captured text stays, so the clipboard is not collected again.
+    Status clear();
+    Result<QString> readDocument() const;
+
+private:
+    ClipboardReader& m_clipboard;
+    CollectionDocument& m_document;
+    TextHolder& m_lastCaptured;
+};
+
+} // namespace vardelo

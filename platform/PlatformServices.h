@@ -1,0 +1,60 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+#include <QByteArray>
+#include <QString>
+
+#include "platform/ClipboardReader.h"
+#include "platform/Outcome.h"
+#include "platform/Timer.h"
+
+namespace vardelo {
+
+/// A modal message: prompt, title, icon and one OK button.
+struct Message
+{
+    enum class Icon
+    {
+        Information,
+        Warning,
+    };
+
+    Icon icon = Icon::Information;
+    QString title;
+    QString text;
+};
+
+/// Everything the program's logic asks of the desktop: clipboard, timers, clock, printer, message boxes
+/// and files. The logic calls only this, so it runs on the real desktop and on a fake alike.
+class PlatformServices
+{
+public:
+    virtual ~PlatformServices() = default;
+
+    virtual ClipboardReader& clipboard() = 0;
+
+    /// A stopped timer that calls onTick every interval once started.
+    virtual std::unique_ptr<Timer> createTimer(std::chrono::milliseconds interval, std::function<void()> onTick) = 0;
+
+    /// The local time of day with hours, minutes and seconds, in the user's time format.
+    virtual QString timeOfDay() const = 0;
+
+    /// Prints the text on the default printer as one document, without asking.
+    virtual Status print(const QString& document) = 0;
+
+    /// Shows the message modal to all of the program's windows and returns when the user dismisses it.
+    /// Timer ticks keep running meanwhile.
+    virtual void showMessage(const Message& message) = 0;
+
+    /// The folder that plays the part of drive C for saved files, with a trailing separator.
+    virtual QString driveRoot() const = 0;
+
+    /// Replaces the file at path with exactly these bytes; an existing file is replaced only by a complete
+    /// new one, so a failure leaves it as it was.
+    virtual Status writeFile(const QString& path, const QByteArray& bytes) = 0;
+};
+
+} // namespace vardelo

@@ -1,0 +1,106 @@
+#include "platform/fake/FakePlatform.h"
+
+#include <QDir>
+
+#include "platform/AtomicFile.h"
+
+namespace vardelo {
+
+class FakePlatform::FakeTimer final : public Timer
+{
+public:
+    FakeTimer(FakePlatform& platform, int id)
+        : m_platform(platform)
+        , m_id(id)
+    {
+    }
+    ~FakeTimer() override { m_platform.m_timers.erase(m_id); }
+
+    void start() override
+    {
+        TimerState& state = m_platform.m_timers.at(m_id);
+        state.active = true;
+        state.nextDue = m_platform.m_now + state.interval;
+    }
+    void stop() override { m_platform.m_timers.at(m_id).active = false; }
+    bool isActive() const override { return m_platform.m_timers.at(m_id).active; }
+    std::chrono::milliseconds interval() const override { return m_platform.m_timers.at(m_id).interval; }
+
+private:
+    FakePlatform& m_platform;
+    const int m_id;
+};
+
+FakePlatform::FakePlatform()
+    : m_driveRoot(QDir::tempPath() + QLatin1Char('/'))
+{
+}
+
+FakePlatform::~FakePlatform() = default;
+
+std::unique_ptr<Timer> FakePlatform::createTimer(std::chrono::milliseconds interval, std::function<void()> onTick)
+{
+    const int id = m_nextTimerId++;
+    m_timers.emplace(id, TimerState{interval, m_now + interval, false, std::move(onTick)});
+    return std::make_unique<FakeTimer>(*this, id);
+}
+
+void FakePlatform::advance(std::chrono::milliseconds duration)
+{
+    const auto until = m_now + duration;
+    for (;;) {
+        // Look the next due timer up afresh each time: a tick may stop, start or destroy timers.
+        auto next = m_timers.end();
+        for (auto it = m_timers.begin(); it != m_timers.end(); ++it) {
+            if (it->second.active && it->second.nextDue <= until
+                && (next == m_timers.end() || it->second.nextDue < next->second.nextDue)) {
+                next = it;
+            }
+        }
+        if (next == m_timers.end()) {
+            break;
+        }
+        m_now = next->second.nextDue;
+        next->second.nextDue += next->second.interval;
+        // Copy the handler: it may destroy its own timer while it runs.
+        const auto onTick = next->second.onTick;
+        onTick();
+    }
+    m_now = until;
+}
+
+int FakePlatform::activeTimers() const
+{
+    return static_cast<int>(std::count_if(m_timers.begin(), m_timers.end(), [](const auto& t) { return t.second.active; }));
+}
+
+Status FakePlatform::print(const QString& document)
+{
+    if (m_printFailure) {
+        const QString reason = *m_printFailure;
+        m_printFailure.reset();
+        return Status::failure(reason);
+    }
+    m_printed.push_back(document);
+    return Status::success();
+}
+
+void FakePlatform::showMessage(const Message& message)
+{
+    m_messages.push_back(message);
+    if (m_whileMessageOpen) {
+        m_whileMessageOpen(message);
+    }
+}
+
+Status FakePlatform::writeFile(const QString& path, const QByteArray& bytes)
+{
+    if (m_writeFailure) {
+        const QString reason = *m_writeFailure;
+        m_writeFailure.reset();
+        return Status::failure(reason);
+    }
+    return writeFileAtomically(path, bytes);
+}
+
+} // namespace vardelo

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "platform/PlatformServices.h"
+#include "platform/fake/FakeClipboard.h"
+
+namespace vardelo {
+
+/// Platform services for tests, without a display: timers and a clock stepped by hand, a clipboard that
+/// fails on demand, a printer and message boxes that record what they were given.
+class FakePlatform final : public PlatformServices
+{
+public:
+    FakePlatform();
+    ~FakePlatform() override;
+    FakePlatform(const FakePlatform&) = delete;
+    FakePlatform& operator=(const FakePlatform&) = delete;
+
+    FakeClipboard& clipboard() override { return m_clipboard; }
+    std::unique_ptr<Timer> createTimer(std::chrono::milliseconds interval, std::function<void()> onTick) override;
+    QString timeOfDay() const override { return m_timeOfDay; }
+    Status print(const QString& document) override;
+    void showMessage(const Message& message) override;
+    QString driveRoot() const override { return m_driveRoot; }
+    Status writeFile(const QString& path, const QByteArray& bytes) override;
+
+    /// Moves the clock on, running every timer tick that falls due, in time order.
+    void advance(std::chrono::milliseconds duration);
+    std::chrono::milliseconds elapsed() const { return m_now; }
+    int activeTimers() const;
+
+    void setTimeOfDay(const QString& time) { m_timeOfDay = time; }
+    void setDriveRoot(const QString& root) { m_driveRoot = root; }
+
+    /// The next print fails with this reason.
+    void failNextPrint(const QString& reason) { m_printFailure = reason; }
+    const std::vector<QString>& printedDocuments() const { return m_printed; }
+
+    /// The next file write fails with this reason; otherwise files really are written.
+    void failNextWrite(const QString& reason) { m_writeFailure = reason; }
+
+    const std::vector<Message>& messages() const { return m_messages; }
+    /// Runs while a message is "open", before showMessage returns: lets a test act during a modal box.
+    void setWhileMessageOpen(std::function<void(const Message&)> hook) { m_whileMessageOpen = std::move(hook); }
+
+private:
+    class FakeTimer;
+    struct TimerState
+    {
+        std::chrono::milliseconds interval;
+        std::chrono::milliseconds nextDue;
+        bool active = false;
+        std::function<void()> onTick;
+    };
+
+    std::chrono::milliseconds m_now{0};
+    int m_nextTimerId = 0;
+    std::map<int, TimerState> m_timers;
+    FakeClipboard m_clipboard;
+    QString m_timeOfDay = QStringLiteral("12:34:56");
+    QString m_driveRoot;
+    std::optional<QString> m_printFailure;
+    std::optional<QString> m_writeFailure;
+    std::vector<QString> m_printed;
+    std::vector<Message> m_messages;
+    std::function<void(const Message&)> m_whileMessageOpen;
+};
+
+} // namespace vardelo

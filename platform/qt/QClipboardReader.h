@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include "platform/ClipboardReader.h"
+
+namespace vardelo {
+
+/// Reads the clipboard through QClipboard, again only after Qt reports that its content changed, so an
+/// idle clipboard costs nothing. QClipboard cannot tell an unreadable clipboard from an empty one, and on
+/// X11 it waits for the owner's answer; the X11 reader does better where X11 is available.
+class QClipboardReader final : public QObject, public ClipboardReader
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(QClipboardReader)
+
+public:
+    explicit QClipboardReader(QObject* parent = nullptr);
+
+    Result<QString> text() override;
+
+private:
+    QString m_text;
+    bool m_stale = true;
+};
+
+} // namespace vardelo

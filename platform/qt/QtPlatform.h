@@ -1,0 +1,31 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/PlatformServices.h"
+
+namespace vardelo {
+
+/// The platform services of the real desktop, through Qt.
+class QtPlatform final : public PlatformServices
+{
+public:
+    /// Takes the clipboard reader that suits the desktop the program runs on.
+    explicit QtPlatform(std::unique_ptr<ClipboardReader> clipboard);
+    ~QtPlatform() override;
+    QtPlatform(const QtPlatform&) = delete;
+    QtPlatform& operator=(const QtPlatform&) = delete;
+
+    ClipboardReader& clipboard() override { return *m_clipboard; }
+    std::unique_ptr<Timer> createTimer(std::chrono::milliseconds interval, std::function<void()> onTick) override;
+    QString timeOfDay() const override;
+    Status print(const QString& document) override;
+    void showMessage(const Message& message) override;
+    QString driveRoot() const override;
+    Status writeFile(const QString& path, const QByteArray& bytes) override;
+
+private:
+    std::unique_ptr<ClipboardReader> m_clipboard;
+};
+
+} // namespace vardelo

@@ -1,0 +1,24 @@
+# Debian packages the project needs, and a function that installs those that are missing.
+
+# To build and run the program.
+RUN_PACKAGES=(cmake g++ make qt6-base-dev libgl-dev libegl-dev libxcb1-dev libxcb-xfixes0-dev fonts-dejavu-core)
+
+# To run every test: an X server, programs that copy and click, a printer and its tools, packaging checks.
+TEST_PACKAGES=(xvfb xauth xclip xsel xdotool x11-utils cups cups-client cups-bsd cups-filters
+    printer-driver-cups-pdf poppler-utils dpkg-dev file desktop-file-utils appstream)
+
+install_packages() {
+    local missing=()
+    local package
+    for package in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$package")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}

@@ -2,7 +2,10 @@
 
 #include <QApplication>
 
+#include "app/Splash.h"
+#include "platform/qt/DesktopPlatform.h"
 #include "platform/qt/DesktopSession.h"
+#include "windows/ProgramWindows.h"
 
 int main(int argc, char* argv[])
 {
@@ -11,5 +14,14 @@ int main(int argc, char* argv[])
         return 1;
     }
     QApplication app(argc, argv);
-    return 0;
+    // The program ends when its last window has gone, hidden ones included; it says so itself.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const std::unique_ptr<vardelo::PlatformServices> platform = vardelo::createDesktopPlatform();
+    vardelo::ProgramWindows windows(*platform);
+    QObject::connect(&windows, &vardelo::ProgramWindows::allClosed, &app, &QCoreApplication::quit);
+    auto* splash = new vardelo::Splash(*platform, windows); // deletes itself when closed, or with windows
+    windows.adoptSplash(splash);
+    splash->show();
+    return QApplication::exec();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include <QByteArray>
 #include <QProcess>
 #include <QString>
@@ -17,41 +19,49 @@ public:
     ClipboardOwner(const ClipboardOwner&) = delete;
     ClipboardOwner& operator=(const ClipboardOwner&) = delete;
 
-    /// Takes the clipboard with these bytes, offered as UTF-8 text; returns once xclip owns it.
+    /// Takes the clipboard with these bytes, offered under the given target; returns once xclip owns it.
+    /// The previous owner is not killed but loses the clipboard to the new one and exits, as in real use:
+    /// killing it first would empty the clipboard in between.
     bool copy(const QByteArray& bytes, const QString& target = QStringLiteral("UTF8_STRING"))
     {
-        stop();
-        m_process.setProcessChannelMode(QProcess::MergedChannels);
-        m_process.start(QStringLiteral("xclip"),
-                        QStringList{"-quiet", "-selection", "clipboard", "-target", target, "-i"});
-        if (!m_process.waitForStarted(5000)) {
+        auto next = std::make_unique<QProcess>();
+        next->setProcessChannelMode(QProcess::MergedChannels);
+        next->start(
+            QStringLiteral("xclip"), QStringList {"-quiet", "-selection", "clipboard", "-target", target, "-i"});
+        if (!next->waitForStarted(5000)) {
             return false;
         }
-        m_process.write(bytes);
-        m_process.closeWriteChannel();
+        next->write(bytes);
+        next->closeWriteChannel();
         // xclip says so once it owns the selection.
         QByteArray said;
         while (!said.contains("Waiting for selection requests")) {
-            if (!m_process.waitForReadyRead(10000)) {
+            if (!next->waitForReadyRead(10000)) {
                 return false;
             }
-            said += m_process.readAll();
+            said += next->readAll();
         }
+        if (m_process) {
+            m_process->waitForFinished(5000);
+        }
+        m_process = std::move(next);
         return true;
     }
 
-    qint64 pid() const { return m_process.processId(); }
+    qint64 pid() const { return m_process ? m_process->processId() : 0; }
 
+    /// Ends the current owner, which leaves the clipboard without an owner.
     void stop()
     {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(5000);
+        if (m_process && m_process->state() != QProcess::NotRunning) {
+            m_process->kill();
+            m_process->waitForFinished(5000);
         }
+        m_process.reset();
     }
 
 private:
-    QProcess m_process;
+    std::unique_ptr<QProcess> m_process;
 };
 
 } // namespace vardelo::test

@@ -1,0 +1,253 @@
+#include <QGroupBox>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+#include "app/Splash.h"
+#include "platform/fake/FakePlatform.h"
+#include "windows/DocumentBox.h"
+#include "windows/HiddenTextBox.h"
+#include "windows/MainWindow.h"
+#include "windows/ProgramWindows.h"
+
+using namespace vardelo;
+using namespace std::chrono_literals;
+
+namespace {
+const QString Sep = QStringLiteral("\r\n---------------\r\n");
+}
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    template <typename T = QWidget> T* control(const char* name) const
+    {
+        return m_windows->main()->findChild<T*>(QString::fromLatin1(name));
+    }
+    QString documentText() const { return control<DocumentBox>("vardelo")->text().value(); }
+    void click(const char* button) { QTest::mouseClick(control<QToolButton>(button), Qt::LeftButton); }
+    static void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_platform = std::make_unique<FakePlatform>();
+        m_windows = std::make_unique<ProgramWindows>(*m_platform);
+    }
+    void cleanup()
+    {
+        m_windows.reset();
+        m_platform.reset();
+    }
+
+    void layoutFollowsTheTable_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("geometry");
+        QTest::addColumn<QString>("caption");
+
+        QTest::newRow("New") << "Command4" << QRect(8, 8, 89, 57) << QStringLiteral("Новый");
+        QTest::newRow("Save") << "Command2" << QRect(104, 8, 89, 57) << QStringLiteral("Сохранить");
+        QTest::newRow("Print") << "Command1" << QRect(200, 8, 89, 57) << QStringLiteral("Распечатать");
+        QTest::newRow("Help") << "Command5" << QRect(296, 8, 89, 57) << QStringLiteral("Справка");
+        QTest::newRow("Close") << "Command3" << QRect(392, 8, 89, 57) << QStringLiteral("Закрыть");
+        QTest::newRow("clock frame") << "Frame1" << QRect(488, 8, 137, 57) << QStringLiteral("Время");
+        QTest::newRow("clock") << "Label1" << QRect(8, 16, 121, 33) << QStringLiteral("00:00:00");
+        QTest::newRow("document") << "vardelo" << QRect(8, 72, 617, 257) << QString();
+        QTest::newRow("left edge") << "Line1" << QRect(0, 0, 1, 337) << QString();
+        QTest::newRow("bottom edge") << "Line2" << QRect(0, 336, 633, 1) << QString();
+        QTest::newRow("top edge") << "Line3" << QRect(0, 0, 633, 1) << QString();
+        QTest::newRow("right edge") << "Line4" << QRect(632, 0, 1, 337) << QString();
+        QTest::newRow("thick top edge") << "Line5" << QRect(0, 0, 633, 2) << QString();
+    }
+    void layoutFollowsTheTable()
+    {
+        QFETCH(QString, name);
+        QFETCH(QRect, geometry);
+        QFETCH(QString, caption);
+        m_windows->showMain();
+        const MainWindow* main = m_windows->main();
+        QCOMPARE(main->windowTitle(), QStringLiteral("Vardelo"));
+        QCOMPARE(main->size(), QSize(633, 337));
+        QCOMPARE(main->minimumSize(), main->maximumSize());
+
+        auto* widget = main->findChild<QWidget*>(name);
+        QVERIFY2(widget != nullptr, qPrintable(name));
+        QCOMPARE(widget->geometry(), geometry);
+        QVERIFY(widget->isVisible());
+        if (auto* button = qobject_cast<QToolButton*>(widget)) {
+            QCOMPARE(button->text(), caption);
+            QCOMPARE(button->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+            QVERIFY(!button->icon().isNull());
+        } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+            QCOMPARE(label->text(), caption);
+            QCOMPARE(label->font().pointSize(), 18);
+        } else if (auto* frame = qobject_cast<QGroupBox*>(widget)) {
+            QCOMPARE(frame->title(), caption);
+        }
+    }
+
+    void focusStartsInTheDocumentAndTabRunsThroughTheButtons()
+    {
+        MainWindow& main = m_windows->showMain();
+        QCOMPARE(main.focusWidget(), control("vardelo"));
+        QVERIFY(!control("TTT")->isVisible());
+        QCOMPARE(control("TTT")->focusPolicy(), Qt::NoFocus);
+
+        QStringList order;
+        QWidget* widget = control("vardelo");
+        do {
+            order << widget->objectName();
+            do {
+                widget = widget->nextInFocusChain();
+            } while ((widget->focusPolicy() & Qt::TabFocus) == 0 || !widget->isVisible() || widget->window() != &main);
+        } while (widget != control("vardelo"));
+        QCOMPARE(order, (QStringList {"vardelo", "Command4", "Command2", "Command1", "Command5", "Command3"}));
+        QVERIFY(static_cast<QPlainTextEdit*>(control("vardelo"))->tabChangesFocus());
+    }
+
+    void documentUsesTheDesktopColours()
+    {
+        m_windows->showMain();
+        const QPalette application = QApplication::palette();
+        const QPalette box = control("vardelo")->palette();
+        QCOMPARE(box.color(QPalette::Base), application.color(QPalette::Highlight));
+        QCOMPARE(box.color(QPalette::Text), application.color(QPalette::HighlightedText));
+        QCOMPARE(m_windows->main()->palette().color(QPalette::Window), application.color(QPalette::Highlight));
+    }
+
+    void clockShowsZerosUntilItsFirstTick()
+    {
+        m_windows->showMain();
+        m_platform->setTimeOfDay(QStringLiteral("09:15:07"));
+        m_platform->advance(999ms);
+        QCOMPARE(control<QLabel>("Label1")->text(), QStringLiteral("00:00:00"));
+        m_platform->advance(1ms);
+        QCOMPARE(control<QLabel>("Label1")->text(), QStringLiteral("09:15:07"));
+        m_platform->setTimeOfDay(QStringLiteral("09:15:08"));
+        m_platform->advance(1000ms);
+        QCOMPARE(control<QLabel>("Label1")->text(), QStringLiteral("09:15:08"));
+    }
+
+    void captureRunsFromCreationAndNewKeepsTheLastCapture()
+    {
+        m_platform->clipboard().setText(QStringLiteral("already copied"));
+        m_windows->showMain();
+        m_platform->advance(10ms);
+        QCOMPARE(documentText(), Sep + "already copied");
+
+        click("Command4");
+        QCOMPARE(documentText(), QString());
+        m_platform->advance(100ms);
+        QCOMPARE(documentText(), QString()); // the clipboard's text is not collected again
+        QCOMPARE(control<HiddenTextBox>("TTT")->text().value(), QStringLiteral("already copied"));
+
+        m_platform->clipboard().setText(QStringLiteral("next"));
+        m_platform->advance(10ms);
+        QCOMPARE(documentText(), Sep + "next");
+    }
+
+    void printSendsTheWholeDocumentTypedTextIncluded()
+    {
+        m_windows->showMain();
+        m_platform->clipboard().setText(QStringLiteral("Текст"));
+        m_platform->advance(10ms);
+        auto* box = control<DocumentBox>("vardelo");
+        box->moveCursor(QTextCursor::End);
+        QTest::keyClicks(box, QStringLiteral(" typed"));
+        click("Command1");
+        QCOMPARE(m_platform->printedDocuments().size(), 1u);
+        QCOMPARE(m_platform->printedDocuments().front(), Sep + QStringLiteral("Текст typed"));
+        QVERIFY(m_platform->messages().empty());
+    }
+
+    void failedPrintSaysSoAndKeepsTheDocument()
+    {
+        m_windows->showMain();
+        m_platform->clipboard().setText(QStringLiteral("keep me"));
+        m_platform->advance(10ms);
+        m_platform->failNextPrint(QStringLiteral("В системе не установлен принтер по умолчанию."));
+        click("Command1");
+        QCOMPARE(m_platform->messages().size(), 1u);
+        const Message& message = m_platform->messages().front();
+        QCOMPARE(message.icon, Message::Icon::Warning);
+        QVERIFY(message.text.contains(QStringLiteral("не установлен принтер")));
+        QCOMPARE(documentText(), Sep + "keep me");
+        QVERIFY(m_windows->main() != nullptr);
+    }
+
+    void closeEndsTheProgramEveryWay_data()
+    {
+        QTest::addColumn<bool>("byButton");
+        QTest::newRow("Close button") << true;
+        QTest::newRow("close box") << false;
+    }
+    void closeEndsTheProgramEveryWay()
+    {
+        QFETCH(bool, byButton);
+        QSignalSpy ended(m_windows.get(), &ProgramWindows::allClosed);
+        m_windows->showMain();
+        if (byButton) {
+            click("Command3");
+        } else {
+            m_windows->main()->close();
+        }
+        flushDeletes();
+        QCOMPARE(m_windows->main(), nullptr);
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(m_platform->activeTimers(), 0);
+    }
+
+    void splashHandsOverAfterItsTick()
+    {
+        QSignalSpy ended(m_windows.get(), &ProgramWindows::allClosed);
+        auto* splash = new Splash(*m_platform, *m_windows);
+        m_windows->adoptSplash(splash);
+        splash->show();
+        QCOMPARE(splash->size(), QSize(201, 301));
+        QVERIFY(splash->windowFlags().testFlag(Qt::FramelessWindowHint));
+        QCOMPARE(splash->findChild<QWidget*>(QStringLiteral("Image1"))->geometry(), QRect(0, 0, 200, 300));
+        QCOMPARE(splash->findChild<QWidget*>(QStringLiteral("Line1"))->geometry(), QRect(200, 0, 1, 305));
+        QCOMPARE(splash->findChild<QWidget*>(QStringLiteral("Line4"))->geometry(), QRect(0, 300, 201, 1));
+
+        m_platform->advance(1499ms);
+        QCOMPARE(m_windows->main(), nullptr);
+        m_platform->advance(1ms);
+        QVERIFY(m_windows->main() != nullptr);
+        QVERIFY(m_windows->main()->isVisible());
+        flushDeletes();
+        QCOMPARE(m_windows->splash(), nullptr);
+        QCOMPARE(m_platform->activeTimers(), 2); // the capture and the clock; the splash tick is gone
+        QCOMPARE(ended.count(), 0);
+
+        // Close from the main window finds the splash already gone and ends the program.
+        click("Command3");
+        flushDeletes();
+        QCOMPARE(ended.count(), 1);
+    }
+
+    void splashClosedEarlyEndsTheProgram()
+    {
+        QSignalSpy ended(m_windows.get(), &ProgramWindows::allClosed);
+        auto* splash = new Splash(*m_platform, *m_windows);
+        m_windows->adoptSplash(splash);
+        splash->show();
+        m_platform->advance(500ms);
+        splash->close();
+        flushDeletes();
+        QCOMPARE(ended.count(), 1);
+        m_platform->advance(5000ms);
+        QCOMPARE(m_windows->main(), nullptr);
+        QVERIFY(!m_windows->anyOpen());
+    }
+
+private:
+    std::unique_ptr<FakePlatform> m_platform;
+    std::unique_ptr<ProgramWindows> m_windows;
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "TestMainWindow.moc"

@@ -1,0 +1,159 @@
+#include "windows/MainWindow.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QToolButton>
+
+#include "platform/PlatformServices.h"
+#include "windows/DocumentBox.h"
+#include "windows/HiddenTextBox.h"
+#include "windows/LineControl.h"
+#include "windows/MainWindowLayout.h"
+#include "windows/ProgramWindows.h"
+#include "windows/SystemColours.h"
+#include "windows/WindowPlacement.h"
+
+namespace vardelo {
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr auto CaptureInterval = 10ms;
+constexpr auto ClockInterval = 1000ms;
+
+} // namespace
+
+MainWindow::MainWindow(PlatformServices& platform, ProgramWindows& windows)
+    : QWidget(nullptr,
+        Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+            | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+    , m_platform(platform)
+    , m_windows(windows)
+{
+    setObjectName(QStringLiteral("main"));
+    setWindowTitle(QStringLiteral("Vardelo"));
+    setWindowIcon(QIcon(QStringLiteral(":/assets/vardelo.png")));
+    setFixedSize(mainlayout::Width / TwipsPerPixel, mainlayout::Height / TwipsPerPixel);
+    useDesktopColour(this);
+    buildControls();
+    centreOnScreen(this);
+
+    m_capture = std::make_unique<CaptureRule>(m_platform.clipboard(), *m_document, *m_lastCaptured);
+    Form_Load();
+    m_captureTimer = m_platform.createTimer(CaptureInterval, [this] { Timer1_Timer(); });
+    m_clockTimer = m_platform.createTimer(ClockInterval, [this] { Timer2_Timer(); });
+    m_captureTimer->start();
+    m_clockTimer->start();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildControls()
+{
+    m_document = new DocumentBox(this);
+    m_document->setObjectName(QStringLiteral("vardelo"));
+    m_document->setGeometry(mainlayout::Document.toPixels());
+    m_document->setTabChangesFocus(true);
+    useDesktopColourForTextBox(m_document);
+
+    const std::array<void (MainWindow::*)(), 5> handlers {&MainWindow::Command4_Click, &MainWindow::Command2_Click,
+        &MainWindow::Command1_Click, &MainWindow::Command5_Click, &MainWindow::Command3_Click};
+    const QIcon picture(QStringLiteral(":/assets/button.png"));
+    QWidget* previous = m_document;
+    for (std::size_t i = 0; i < mainlayout::Buttons.size(); ++i) {
+        const mainlayout::Button& spec = mainlayout::Buttons[i];
+        auto* button = new QToolButton(this);
+        button->setObjectName(QString::fromLatin1(spec.name));
+        button->setText(QString::fromUtf8(spec.caption));
+        button->setGeometry(spec.place.toPixels());
+        button->setIcon(picture);
+        button->setIconSize(QSize(32, 32));
+        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        button->setFocusPolicy(Qt::StrongFocus);
+        useDesktopColour(button);
+        connect(button, &QToolButton::clicked, this, handlers[i]);
+        setTabOrder(previous, button);
+        previous = button;
+    }
+
+    auto* frame = new QGroupBox(QString::fromUtf8(mainlayout::Frame1Caption), this);
+    frame->setObjectName(QStringLiteral("Frame1"));
+    frame->setGeometry(mainlayout::Frame1.toPixels());
+    useDesktopColour(frame);
+
+    m_clock = new QLabel(QStringLiteral("00:00:00"), frame);
+    m_clock->setObjectName(QStringLiteral("Label1"));
+    m_clock->setGeometry(mainlayout::Label1.toPixels());
+    m_clock->setAlignment(Qt::AlignCenter);
+    QFont clockFont(QStringLiteral("MS Sans Serif"), 18, QFont::Normal);
+    clockFont.setStyleHint(QFont::SansSerif);
+    m_clock->setFont(clockFont);
+    useDesktopColour(m_clock);
+
+    m_lastCaptured = new HiddenTextBox(this);
+    m_lastCaptured->setObjectName(QStringLiteral("TTT"));
+
+    LineControl::addAll(mainlayout::Lines, this);
+    m_document->setFocus();
+}
+
+Result<QString> MainWindow::readDocument() const
+{
+    return m_capture->readDocument();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    // Nothing of the program may stay behind, hidden or not: the other windows go first.
+    m_windows.closeSplash();
+    m_captureTimer->stop();
+    m_clockTimer->stop();
+    event->accept();
+}
+
+void MainWindow::Form_Load()
+{
+    (void)m_capture->load();
+}
+
+void MainWindow::Timer1_Timer()
+{
+    m_capture->tick();
+}
+
+void MainWindow::Timer2_Timer()
+{
+    m_clock->setText(m_platform.timeOfDay());
+}
+
+void MainWindow::Command4_Click()
+{
+    if (const Status cleared = m_capture->clear(); !cleared.ok()) {
+        m_platform.showMessage({Message::Icon::Warning, QStringLiteral("Ошибка"),
+            QStringLiteral("Не удалось очистить документ.\n%1").arg(cleared.reason())});
+    }
+}
+
+void MainWindow::Command2_Click() { }
+
+void MainWindow::Command1_Click()
+{
+    const Result<QString> document = m_capture->readDocument();
+    const Status printed = document.ok() ? m_platform.print(document.value()) : document.status();
+    if (!printed.ok()) {
+        m_platform.showMessage({Message::Icon::Warning, QStringLiteral("Ошибка печати"),
+            QStringLiteral("Не удалось распечатать документ.\n%1").arg(printed.reason())});
+    }
+}
+
+void MainWindow::Command5_Click() { }
+
+void MainWindow::Command3_Click()
+{
+    close();
+}
+
+} // namespace vardelo

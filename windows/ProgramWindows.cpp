@@ -1,0 +1,75 @@
+#include "windows/ProgramWindows.h"
+
+#include "windows/MainWindow.h"
+
+namespace vardelo {
+
+ProgramWindows::ProgramWindows(PlatformServices& platform)
+    : m_platform(platform)
+{ }
+
+ProgramWindows::~ProgramWindows()
+{
+    // Windows still open at the end are ours to delete; disconnect first so that nothing reports back.
+    for (QWidget* window : {static_cast<QWidget*>(m_main), m_splash.data()}) {
+        if (window != nullptr) {
+            disconnect(window, nullptr, this, nullptr);
+            delete window;
+        }
+    }
+}
+
+MainWindow& ProgramWindows::showMain()
+{
+    if (m_main == nullptr) {
+        m_main = new MainWindow(m_platform, *this); // deletes itself when closed, or here at the end
+        track(m_main);
+    }
+    m_main->show();
+    return *m_main;
+}
+
+MainWindow* ProgramWindows::main() const
+{
+    return m_main;
+}
+
+void ProgramWindows::adoptSplash(QWidget* splash)
+{
+    m_splash = splash;
+    track(splash);
+}
+
+void ProgramWindows::closeSplash()
+{
+    if (m_splash != nullptr) {
+        m_splash->close();
+    }
+}
+
+bool ProgramWindows::anyOpen() const
+{
+    return m_main != nullptr || m_splash != nullptr;
+}
+
+void ProgramWindows::track(QWidget* window)
+{
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    connect(window, &QObject::destroyed, this, &ProgramWindows::forget);
+}
+
+void ProgramWindows::forget(QObject* window)
+{
+    // QPointer may not have noticed yet while the window's destructor runs.
+    if (window == m_main) {
+        m_main = nullptr;
+    }
+    if (window == m_splash) {
+        m_splash = nullptr;
+    }
+    if (!anyOpen()) {
+        Q_EMIT allClosed();
+    }
+}
+
+} // namespace vardelo

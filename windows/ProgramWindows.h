@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+namespace vardelo {
+
+class MainWindow;
+class PlatformServices;
+
+/// The program's windows, one instance of each at most: created when first shown, gone when closed.
+/// Closed windows delete themselves; whatever is still open when this object goes is deleted with it.
+/// When the last window has gone, allClosed() tells the program to end.
+class ProgramWindows final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ProgramWindows)
+
+public:
+    explicit ProgramWindows(PlatformServices& platform);
+    ~ProgramWindows() override;
+
+    /// Shows the main window, creating it (and so starting the capture) if it does not exist.
+    MainWindow& showMain();
+    /// The main window, or nullptr when it does not exist.
+    MainWindow* main() const;
+
+    /// Starts tracking the splash window, which the start-up creates.
+    void adoptSplash(QWidget* splash);
+    QWidget* splash() const { return m_splash; }
+
+    /// Closes the splash window if it is open; does nothing otherwise.
+    void closeSplash();
+
+    /// Whether any of the program's windows is still open (hidden ones included).
+    bool anyOpen() const;
+
+Q_SIGNALS:
+    /// The last window has gone.
+    void allClosed();
+
+private:
+    void track(QWidget* window);
+    void forget(QObject* window);
+
+    PlatformServices& m_platform;
+    QPointer<QWidget> m_splash;
+    QPointer<MainWindow> m_main;
+};
+
+} // namespace vardelo

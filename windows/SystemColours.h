@@ -1,0 +1,15 @@
+#pragma once
+
+class QWidget;
+
+namespace vardelo {
+
+/// The program paints its windows, buttons, frames and labels in the desktop's colour and the text of its
+/// boxes in the window background colour. Qt's palette has no desktop colour; the highlight colour is the
+/// theme's accent colour and the highlighted-text colour is made to be read on it, so the pair keeps the
+/// look and stays readable in light and dark themes alike.
+void useDesktopColour(QWidget* widget);
+/// A text box: window-background text on the desktop colour.
+void useDesktopColourForTextBox(QWidget* box);
+
+} // namespace vardelo

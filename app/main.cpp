@@ -11,5 +11,7 @@ int main(int argc, char* argv[])
         return 1;
     }
     QApplication app(argc, argv);
+    QCoreApplication::setApplicationName("Vardelo");
+    QCoreApplication::setApplicationVersion(VARDELO_VERSION);
     return 0;
 }

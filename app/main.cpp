@@ -14,6 +14,8 @@ int main(int argc, char* argv[])
         return 1;
     }
     QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Vardelo"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VARDELO_VERSION));
     // The program ends when its last window has gone, hidden ones included; it says so itself.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -1,0 +1,24 @@
+# Builds a Debian package of what cmake/Install.cmake installs: cpack --config build/CPackConfig.cmake.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME vardelo)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "Vardelo")
+set(CPACK_PACKAGE_CONTACT "Команда Vardelo <vardelo@users.noreply.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "collects every text copied to the clipboard into one document")
+# Debian wants the long description in lines shorter than 80 characters.
+set(CPACK_PACKAGE_DESCRIPTION [[
+While Vardelo runs it watches the system clipboard. Every new piece of text
+copied in any program is added to one running collection in its main window,
+which can be printed, saved as a text file and cleared.
+The program's texts are in Russian.]])
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# dpkg-shlibdeps turns the libraries the program links into the Depends line, so it stays right when
+# the Qt modules in use change.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+
+include(CPack)

@@ -8,6 +8,7 @@
 
 #include "platform/PlatformServices.h"
 #include "windows/DocumentBox.h"
+#include "windows/HelpMessage.h"
 #include "windows/HiddenTextBox.h"
 #include "windows/LineControl.h"
 #include "windows/MainWindowLayout.h"
@@ -108,6 +109,7 @@ Result<QString> MainWindow::readDocument() const
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     // Nothing of the program may stay behind, hidden or not: the other windows go first.
+    m_windows.closeSave();
     m_windows.closeSplash();
     m_captureTimer->stop();
     m_clockTimer->stop();
@@ -137,7 +139,10 @@ void MainWindow::Command4_Click()
     }
 }
 
-void MainWindow::Command2_Click() { }
+void MainWindow::Command2_Click()
+{
+    m_windows.showSave();
+}
 
 void MainWindow::Command1_Click()
 {
@@ -149,7 +154,10 @@ void MainWindow::Command1_Click()
     }
 }
 
-void MainWindow::Command5_Click() { }
+void MainWindow::Command5_Click()
+{
+    showHelp(m_platform);
+}
 
 void MainWindow::Command3_Click()
 {

@@ -1,6 +1,7 @@
 #include "windows/ProgramWindows.h"
 
 #include "windows/MainWindow.h"
+#include "windows/SaveWindow.h"
 
 namespace vardelo {
 
@@ -11,7 +12,7 @@ ProgramWindows::ProgramWindows(PlatformServices& platform)
 ProgramWindows::~ProgramWindows()
 {
     // Windows still open at the end are ours to delete; disconnect first so that nothing reports back.
-    for (QWidget* window : {static_cast<QWidget*>(m_main), m_splash.data()}) {
+    for (QWidget* window : {static_cast<QWidget*>(m_save), static_cast<QWidget*>(m_main), m_splash.data()}) {
         if (window != nullptr) {
             disconnect(window, nullptr, this, nullptr);
             delete window;
@@ -34,6 +35,30 @@ MainWindow* ProgramWindows::main() const
     return m_main;
 }
 
+SaveWindow& ProgramWindows::showSave()
+{
+    if (m_save == nullptr) {
+        m_save = new SaveWindow(m_platform, *this); // deletes itself when closed, or here at the end
+        track(m_save);
+        m_save->show();
+    } else if (!m_save->isVisible()) {
+        m_save->showAgain();
+    }
+    return *m_save;
+}
+
+SaveWindow* ProgramWindows::save() const
+{
+    return m_save;
+}
+
+void ProgramWindows::closeSave()
+{
+    if (m_save != nullptr) {
+        m_save->close();
+    }
+}
+
 void ProgramWindows::adoptSplash(QWidget* splash)
 {
     m_splash = splash;
@@ -49,7 +74,7 @@ void ProgramWindows::closeSplash()
 
 bool ProgramWindows::anyOpen() const
 {
-    return m_main != nullptr || m_splash != nullptr;
+    return m_main != nullptr || m_splash != nullptr || m_save != nullptr;
 }
 
 void ProgramWindows::track(QWidget* window)
@@ -66,6 +91,9 @@ void ProgramWindows::forget(QObject* window)
     }
     if (window == m_splash) {
         m_splash = nullptr;
+    }
+    if (window == m_save) {
+        m_save = nullptr;
     }
     if (!anyOpen()) {
         Q_EMIT allClosed();

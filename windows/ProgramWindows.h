@@ -7,6 +7,7 @@ namespace vardelo {
 
 class MainWindow;
 class PlatformServices;
+class SaveWindow;
 
 /// The program's windows, one instance of each at most: created when first shown, gone when closed.
 /// Closed windows delete themselves; whatever is still open when this object goes is deleted with it.
@@ -24,6 +25,13 @@ public:
     MainWindow& showMain();
     /// The main window, or nullptr when it does not exist.
     MainWindow* main() const;
+
+    /// Shows the save window, creating it if it does not exist; a visible one stays as it is.
+    SaveWindow& showSave();
+    /// The save window, or nullptr when it does not exist.
+    SaveWindow* save() const;
+    /// Closes the save window if it is open; does nothing otherwise.
+    void closeSave();
 
     /// Starts tracking the splash window, which the start-up creates.
     void adoptSplash(QWidget* splash);
@@ -46,6 +54,7 @@ private:
     PlatformServices& m_platform;
     QPointer<QWidget> m_splash;
     QPointer<MainWindow> m_main;
+    QPointer<SaveWindow> m_save;
 };
 
 } // namespace vardelo

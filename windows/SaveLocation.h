@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+#include "platform/Outcome.h"
+
+class QFontMetrics;
+
+namespace vardelo {
+
+/// Where a saved file goes. The drive root is "C:\" where drives have letters and the user's home
+/// folder elsewhere; a backslash in the name separates folders on both.
+class SaveLocation final
+{
+public:
+    /// driveRoot ends with a separator: "C:\" or, say, "/home/ann/".
+    explicit SaveLocation(QString driveRoot);
+
+    /// The label of the save window: where the file will go.
+    [[nodiscard]] QString labelText() const;
+    /// The label text with the folder shortened in the middle so that the whole fits width pixels.
+    [[nodiscard]] QString labelText(const QFontMetrics& metrics, int width) const;
+
+    /// The path for a name exactly as typed, with ".txt" added. Refuses a name that holds NUL or whose
+    /// path would lie outside the drive root.
+    [[nodiscard]] Result<QString> pathFor(const QString& name) const;
+
+    /// The path as the user asked for it, for messages about a name that cannot be used.
+    [[nodiscard]] QString requestedPath(const QString& name) const { return m_root + name + QStringLiteral(".txt"); }
+
+    /// The confirmation after saving under this name to this path.
+    [[nodiscard]] QString savedMessage(const QString& name, const QString& path) const;
+
+private:
+    bool hasDriveLetter() const;
+
+    QString m_root;
+};
+
+} // namespace vardelo

@@ -19,8 +19,7 @@ bool isLineEnd(char16_t c)
 }
 
 /// Walks exact text as a Qt document splits it: a CR LF pair is one block break.
-template <typename Visit>
-void forEachWidgetCharacter(QStringView exact, Visit visit)
+template <typename Visit> void forEachWidgetCharacter(QStringView exact, Visit visit)
 {
     qsizetype widget = 0;
     for (qsizetype i = 0; i < exact.size(); ++i, ++widget) {
@@ -98,7 +97,7 @@ void ExactTextMirror::applyWidgetEdit(qsizetype widgetPosition, qsizetype remove
     }
     qsizetype suffix = 0;
     while (suffix < before.size() - prefix && suffix < shownNow.size() - prefix
-           && before[before.size() - 1 - suffix] == shownNow[shownNow.size() - 1 - suffix]) {
+        && before[before.size() - 1 - suffix] == shownNow[shownNow.size() - 1 - suffix]) {
         ++suffix;
     }
     QString inserted = shownNow.mid(prefix, shownNow.size() - prefix - suffix).toString();

@@ -8,6 +8,7 @@
 
 #include "platform/PlatformServices.h"
 #include "windows/DocumentBox.h"
+#include "windows/FixedWindow.h"
 #include "windows/HelpMessage.h"
 #include "windows/HiddenTextBox.h"
 #include "windows/LineControl.h"
@@ -28,17 +29,12 @@ constexpr auto ClockInterval = 1000ms;
 } // namespace
 
 MainWindow::MainWindow(PlatformServices& platform, ProgramWindows& windows)
-    : QWidget(nullptr,
-        Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-            | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+    : QWidget(nullptr, FixedDialogFrame)
     , m_platform(platform)
     , m_windows(windows)
 {
-    setObjectName(QStringLiteral("main"));
-    setWindowTitle(QStringLiteral("Vardelo"));
-    setWindowIcon(QIcon(QStringLiteral(":/assets/vardelo.png")));
-    setFixedSize(mainlayout::Width / TwipsPerPixel, mainlayout::Height / TwipsPerPixel);
-    useDesktopColour(this);
+    setUpFixedWindow(this, QStringLiteral("main"), QStringLiteral("Vardelo"),
+        QSize(mainlayout::Width / TwipsPerPixel, mainlayout::Height / TwipsPerPixel));
     buildControls();
     centreOnScreen(this);
 

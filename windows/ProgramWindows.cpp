@@ -12,7 +12,7 @@ ProgramWindows::ProgramWindows(PlatformServices& platform)
 ProgramWindows::~ProgramWindows()
 {
     // Windows still open at the end are ours to delete; disconnect first so that nothing reports back.
-    for (QWidget* window : {static_cast<QWidget*>(m_save), static_cast<QWidget*>(m_main), m_splash.data()}) {
+    for (QWidget* window : {m_save.data(), m_main.data(), m_splash.data()}) {
         if (window != nullptr) {
             disconnect(window, nullptr, this, nullptr);
             delete window;
@@ -27,12 +27,12 @@ MainWindow& ProgramWindows::showMain()
         track(m_main);
     }
     m_main->show();
-    return *m_main;
+    return *main();
 }
 
 MainWindow* ProgramWindows::main() const
 {
-    return m_main;
+    return static_cast<MainWindow*>(m_main.data());
 }
 
 SaveWindow& ProgramWindows::showSave()
@@ -42,14 +42,14 @@ SaveWindow& ProgramWindows::showSave()
         track(m_save);
         m_save->show();
     } else if (!m_save->isVisible()) {
-        m_save->showAgain();
+        save()->showAgain();
     }
-    return *m_save;
+    return *save();
 }
 
 SaveWindow* ProgramWindows::save() const
 {
-    return m_save;
+    return static_cast<SaveWindow*>(m_save.data());
 }
 
 void ProgramWindows::closeSave()

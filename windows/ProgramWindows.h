@@ -52,9 +52,11 @@ private:
     void forget(QObject* window);
 
     PlatformServices& m_platform;
+    // Held as plain widgets: while a window is being destroyed it is no longer a MainWindow or SaveWindow,
+    // and a typed pointer to it must not be formed then.
     QPointer<QWidget> m_splash;
-    QPointer<MainWindow> m_main;
-    QPointer<SaveWindow> m_save;
+    QPointer<QWidget> m_main;
+    QPointer<QWidget> m_save;
 };
 
 } // namespace vardelo

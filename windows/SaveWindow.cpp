@@ -1,12 +1,12 @@
 #include "windows/SaveWindow.h"
 
 #include <QDir>
-#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
 
 #include "platform/PlatformServices.h"
+#include "windows/FixedWindow.h"
 #include "windows/MainWindow.h"
 #include "windows/ProgramWindows.h"
 #include "windows/SystemColours.h"
@@ -26,18 +26,12 @@ constexpr TwipsRect Command1 {120, 840, 5175, 375};
 } // namespace
 
 SaveWindow::SaveWindow(PlatformServices& platform, ProgramWindows& windows)
-    : QWidget(nullptr,
-        Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-            | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+    : QWidget(nullptr, FixedDialogFrame)
     , m_platform(platform)
     , m_windows(windows)
     , m_location(platform.driveRoot())
 {
-    setObjectName(QStringLiteral("save"));
-    setWindowTitle(QStringLiteral("Сохранение"));
-    setWindowIcon(QIcon(QStringLiteral(":/assets/vardelo.png")));
-    setFixedSize(ClientArea.toPixels().size());
-    useDesktopColour(this);
+    setUpFixedWindow(this, QStringLiteral("save"), QStringLiteral("Сохранение"), ClientArea.toPixels().size());
 
     m_label = new QLabel(this);
     m_label->setObjectName(QStringLiteral("Label1"));

@@ -1,7 +1,7 @@
 #include <QApplication>
 #include <QClipboard>
-#include <QRandomGenerator>
 #include <QKeyEvent>
+#include <QRandomGenerator>
 #include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -46,15 +46,15 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("pieces");
 
-        QTest::newRow("CR LF") << QStringList{"a\r\nb", "\r\n", "c\r\n"};
-        QTest::newRow("lone LF and CR") << QStringList{"a\nb\rc", "\n\n", "\r\r"};
-        QTest::newRow("CR then LF across appends") << QStringList{"a\r", "\nb", "\r", "\r\n"};
-        QTest::newRow("CR CR LF") << QStringList{"x\r\r\ny\n\r\nz"};
-        QTest::newRow("paragraph and line separators") << QStringList{QStringLiteral("p\u2029q\u2028r")};
-        QTest::newRow("frame marks") << QStringList{QStringLiteral("f\uFDD0g\uFDD1h")};
-        QTest::newRow("NBSP and NUL") << QStringList{QStringLiteral("a\u00A0b") + Nul + "c", Nul};
-        QTest::newRow("Cyrillic and emoji") << QStringList{QStringLiteral("Привет, мир 😀\r\n№ — «»")};
-        QTest::newRow("empty piece") << QStringList{"", "x", ""};
+        QTest::newRow("CR LF") << QStringList {"a\r\nb", "\r\n", "c\r\n"};
+        QTest::newRow("lone LF and CR") << QStringList {"a\nb\rc", "\n\n", "\r\r"};
+        QTest::newRow("CR then LF across appends") << QStringList {"a\r", "\nb", "\r", "\r\n"};
+        QTest::newRow("CR CR LF") << QStringList {"x\r\r\ny\n\r\nz"};
+        QTest::newRow("paragraph and line separators") << QStringList {QStringLiteral("p\u2029q\u2028r")};
+        QTest::newRow("frame marks") << QStringList {QStringLiteral("f\uFDD0g\uFDD1h")};
+        QTest::newRow("NBSP and NUL") << QStringList {QStringLiteral("a\u00A0b") + Nul + "c", Nul};
+        QTest::newRow("Cyrillic and emoji") << QStringList {QStringLiteral("Привет, мир 😀\r\n№ — «»")};
+        QTest::newRow("empty piece") << QStringList {"", "x", ""};
     }
     void appendedTextReadsBackExactly()
     {
@@ -156,8 +156,8 @@ private Q_SLOTS:
     void randomEditsNeverBreakTheMapping()
     {
         // User edits at random places between appends of text with every kind of line end.
-        const QStringList pieces{"\r\n---------------\r\n", "a\nb", "c\rd", "e\r\nf", "\r", "\n",
-                                 QStringLiteral("g\u2029h"), QStringLiteral("\u00A0")};
+        const QStringList pieces {"\r\n---------------\r\n", "a\nb", "c\rd", "e\r\nf", "\r", "\n",
+            QStringLiteral("g\u2029h"), QStringLiteral("\u00A0")};
         QRandomGenerator random(20261207);
         DocumentBox box;
         QString appended;

@@ -263,7 +263,7 @@ private Q_SLOTS:
         m_platform->setWhileMessageOpen([this](const Message&) { copy(QStringLiteral("during help")); });
         clickMain("Command5");
         QCOMPARE(m_platform->messages().size(), 1u);
-        const Message& help = m_platform->messages().front();
+        const Message help = m_platform->messages().front();
         QCOMPARE(help.title, QStringLiteral("Справка"));
         QCOMPARE(help.icon, Message::Icon::Information);
         const QStringList lines = help.text.split(QStringLiteral("\r\n"));

@@ -28,13 +28,13 @@ class TestUserSession : public QObject
 
 private:
     /// The window once it shows, or an empty string after 20 s.
-    static QString waitForWindow(const QString& title)
+    static QString waitForWindow(const QString& title, QSize size = QSize())
     {
         const QDeadlineTimer deadline(20000);
-        QString window = desktop::findWindow(title);
+        QString window = desktop::findWindow(title, size);
         while (window.isEmpty() && !deadline.hasExpired()) {
             QTest::qWait(50);
-            window = desktop::findWindow(title);
+            window = desktop::findWindow(title, size);
         }
         return window;
     }
@@ -64,11 +64,13 @@ private Q_SLOTS:
         program.start(QStringLiteral(VARDELO_BINARY), {});
         QVERIFY(program.waitForStarted(10000));
 
-        const QString main = waitForWindow(QStringLiteral("Vardelo"));
+        const QString main = waitForWindow(QStringLiteral("Vardelo"), QSize(633, 337));
         QVERIFY(!main.isEmpty());
+        // The program reads the clipboard within a few ticks of 10 ms; nothing on screen says when, so give
+        // the first tick time to collect "start" before the next copy replaces it.
+        QTest::qWait(500);
 
         QVERIFY(owner.copy(QStringLiteral("Первая выписка\r\nс переносом").toUtf8()));
-        // The program reads each copy within a few ticks of 10 ms; nothing on screen says when.
         QTest::qWait(500);
         QVERIFY(owner.copy(QStringLiteral("№ 2 — «цитата»\nконец").toUtf8()));
         QTest::qWait(500);

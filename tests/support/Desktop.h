@@ -2,7 +2,9 @@
 
 #include <QPoint>
 #include <QProcess>
+#include <QRect>
 #include <QRegularExpression>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -19,16 +21,8 @@ inline QString xdotool(const QStringList& arguments)
     return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
 }
 
-/// The visible window with exactly this title, or an empty string.
-inline QString findWindow(const QString& title)
-{
-    const QString found = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-        QLatin1Char('^') + QRegularExpression::escape(title) + QLatin1Char('$')});
-    return found.section(QLatin1Char('\n'), 0, 0);
-}
-
-/// The top left corner of a window's client area on the screen.
-inline QPoint windowPosition(const QString& window)
+/// A window's client area on the screen.
+inline QRect windowGeometry(const QString& window)
 {
     const QString shell = xdotool({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window});
     const auto value = [&shell](const char* key) {
@@ -36,7 +30,26 @@ inline QPoint windowPosition(const QString& window)
             QStringLiteral("^%1=(-?\\d+)$").arg(QLatin1String(key)), QRegularExpression::MultilineOption);
         return line.match(shell).captured(1).toInt();
     };
-    return {value("X"), value("Y")};
+    return {value("X"), value("Y"), value("WIDTH"), value("HEIGHT")};
+}
+
+inline QPoint windowPosition(const QString& window)
+{
+    return windowGeometry(window).topLeft();
+}
+
+/// The visible window with exactly this title (and this size, when one is given), or an empty string.
+/// The size tells apart windows that share a title, as the splash shares the program's name.
+inline QString findWindow(const QString& title, QSize size = QSize())
+{
+    const QString found = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+        QLatin1Char('^') + QRegularExpression::escape(title) + QLatin1Char('$')});
+    for (const QString& window : found.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        if (!size.isValid() || windowGeometry(window).size() == size) {
+            return window;
+        }
+    }
+    return {};
 }
 
 /// Clicks at a point of a window's client area; without a window manager the focus follows the pointer.

@@ -61,11 +61,11 @@ void MainWindow::buildControls()
     const QIcon picture(QStringLiteral(":/assets/button.png"));
     QWidget* previous = m_document;
     for (std::size_t i = 0; i < mainlayout::Buttons.size(); ++i) {
-        const mainlayout::Button& spec = mainlayout::Buttons[i];
+        const mainlayout::Button& entry = mainlayout::Buttons[i];
         auto* button = new QToolButton(this);
-        button->setObjectName(QString::fromLatin1(spec.name));
-        button->setText(QString::fromUtf8(spec.caption));
-        button->setGeometry(spec.place.toPixels());
+        button->setObjectName(QString::fromLatin1(entry.name));
+        button->setText(QString::fromUtf8(entry.caption));
+        button->setGeometry(entry.place.toPixels());
         button->setIcon(picture);
         button->setIconSize(QSize(32, 32));
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);

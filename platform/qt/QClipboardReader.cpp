@@ -14,7 +14,11 @@ QClipboardReader::QClipboardReader(QObject* parent)
 Result<QString> QClipboardReader::text()
 {
     if (m_stale) {
-        m_text = QGuiApplication::clipboard()->text(QClipboard::Clipboard);
+        // Keep the old string when the text is the same: the capture then compares two shared strings,
+        // at no cost, instead of the whole text on every tick.
+        if (QString fresh = QGuiApplication::clipboard()->text(QClipboard::Clipboard); fresh != m_text) {
+            m_text = std::move(fresh);
+        }
         m_stale = false;
     }
     return m_text;

@@ -48,21 +48,18 @@ std::optional<QString> decodeCompoundText(QByteArrayView bytes)
 
 } // namespace
 
-std::optional<QString> decodeSelectionText(
-    const SelectionAtoms& atoms, std::uint32_t type, std::uint32_t requested, QByteArrayView bytes)
+std::optional<QString> decodeSelectionText(const SelectionAtoms& atoms, std::uint32_t type, QByteArrayView bytes)
 {
-    const std::uint32_t encoding
-        = (type == atoms.utf8String || type == atoms.string || type == atoms.compoundText) ? type : requested;
-    if (encoding == 0) {
+    if (type == 0) {
         return std::nullopt;
     }
-    if (encoding == atoms.utf8String) {
+    if (type == atoms.utf8String) {
         return QString::fromUtf8(bytes);
     }
-    if (encoding == atoms.string) {
+    if (type == atoms.string) {
         return QString::fromLatin1(bytes);
     }
-    if (encoding == atoms.compoundText) {
+    if (type == atoms.compoundText) {
         return decodeCompoundText(bytes);
     }
     return std::nullopt;
@@ -101,18 +98,24 @@ SelectionTransfer::Step SelectionTransfer::propertyRead(std::uint32_t type, std:
         if (type != 0 && type == m_atoms.incr) {
             m_chunked = true;
             m_bytes.clear();
+            m_chunkType = 0;
             if (format == 32 && bytes.size() >= 4) {
                 std::uint32_t announced = 0;
                 std::memcpy(&announced, bytes.data(), sizeof announced);
                 m_bytes.reserve(std::min<qsizetype>(announced, MaxReserve));
             }
-            // Reading the INCR property deleted it, which tells the owner to send the first chunk.
+            // Reading the INCR property deleted it, which tells the owner to send the first chunk; the notice
+            // of that chunk may already have been seen.
+            if (m_chunkWaiting) {
+                m_chunkWaiting = false;
+                return m_step = Step::ReadProperty;
+            }
             return m_step = Step::WaitForChunk;
         }
         if (type == 0 || format != 8) {
             return m_step = nextTarget();
         }
-        const std::optional<QString> text = decodeSelectionText(m_atoms, type, target(), bytes);
+        const std::optional<QString> text = decodeSelectionText(m_atoms, type, bytes);
         return m_step = text ? finish(*text) : nextTarget();
     }
 
@@ -123,7 +126,7 @@ SelectionTransfer::Step SelectionTransfer::propertyRead(std::uint32_t type, std:
         return m_step = nextTarget();
     }
     if (bytes.isEmpty()) {
-        const std::optional<QString> text = decodeSelectionText(m_atoms, m_chunkType, target(), m_bytes);
+        const std::optional<QString> text = decodeSelectionText(m_atoms, m_chunkType, m_bytes);
         m_bytes = QByteArray();
         return m_step = text ? finish(*text) : nextTarget();
     }
@@ -137,9 +140,6 @@ SelectionTransfer::Step SelectionTransfer::propertyRead(std::uint32_t type, std:
 
 SelectionTransfer::Step SelectionTransfer::chunkAnnounced()
 {
-    if (!m_chunked) {
-        return m_step;
-    }
     if (m_step == Step::WaitForChunk) {
         return m_step = Step::ReadProperty;
     }

@@ -21,10 +21,10 @@ struct SelectionAtoms
 };
 
 /// Decodes a selection's bytes by the type the owner gave them: UTF8_STRING as UTF-8 exactly, STRING as
-/// Latin-1, COMPOUND_TEXT in its Latin-1 and UTF-8 parts. An unknown type is decoded as the requested
-/// target; nothing when the bytes cannot be text.
+/// Latin-1, COMPOUND_TEXT in its Latin-1 and UTF-8 parts. Nothing for any other type: some owners answer
+/// every target with what they hold, a picture included.
 [[nodiscard]] std::optional<QString> decodeSelectionText(
-    const SelectionAtoms& atoms, std::uint32_t type, std::uint32_t requested, QByteArrayView bytes);
+    const SelectionAtoms& atoms, std::uint32_t type, QByteArrayView bytes);
 
 /// The steps of reading one owner's text from the X selection, without the X connection: the caller
 /// performs what each step asks and reports what the server answered.
@@ -56,7 +56,8 @@ public:
     Step conversionAnswered(bool withProperty);
     /// The property held these bytes of this type and format (type 0: it did not exist).
     Step propertyRead(std::uint32_t type, std::uint8_t format, QByteArrayView bytes);
-    /// The owner put a new value in the property; only a chunked transfer waits for that.
+    /// The owner put a new value in the property; only a chunked transfer waits for that, but its first
+    /// notice may come before the answer that starts it has been read.
     Step chunkAnnounced();
 
     Step step() const { return m_step; }

@@ -1,11 +1,11 @@
 #pragma once
 
+#include <signal.h>
+
 #include <QByteArray>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
-
-#include <signal.h>
 
 namespace vardelo::test {
 

@@ -37,6 +37,8 @@ using vardelo::test::ClipboardOwner;
 namespace {
 
 constexpr qsizetype MB = 1024 * 1024;
+/// How long the 30 MB workload waits for the box to show the whole entry.
+constexpr int ShownLimitMs = 20000;
 
 /// The owner stamps its copies with this clock, so latencies compare across processes.
 qint64 monotonicNs()
@@ -287,7 +289,8 @@ void measureReader(
         if (readAt) {
             figures.incrReadMs = double(*readAt - ownedAt) / 1e6;
         }
-        if (runUntil([&] { return loop.document().isShowingEverything(); }, 60000)) {
+        // The old reader fetches all 30 MB again on every tick, which leaves the box a slice per tick.
+        if (runUntil([&] { return loop.document().isShowingEverything(); }, ShownLimitMs)) {
             figures.incrShownMs = double(monotonicNs() - ownedAt) / 1e6;
         }
         if (capturedAt) {
@@ -573,7 +576,10 @@ int main(int argc, char* argv[])
         ms(oldFigures.incrMs), ms(newFigures.incrMs), none, "<= 1 s",
         verdict(newFigures.incrMs >= 0 && newFigures.incrMs <= 1000));
     row("  of which until the reader had the text", none, ms(newFigures.incrReadMs), none, none, none);
-    row("  until the box showed all of it", ms(oldFigures.incrShownMs), ms(newFigures.incrShownMs), none, none, none);
+    const auto shownMs
+        = [](double value) { return value < 0 ? QStringLiteral("> %1 s").arg(ShownLimitMs / 1000) : ms(value); };
+    row("  until the box showed all of it", shownMs(oldFigures.incrShownMs), shownMs(newFigures.incrShownMs), none,
+        none, none);
     row("  captured text", yes(oldFigures.incrIntact), yes(newFigures.incrIntact), none, "intact",
         verdict(newFigures.incrIntact));
     row("equal 10 MB texts sharing data: one compare", none, QStringLiteral("%1 ns").arg(sharedCompareNs, 0, 'f', 1),

@@ -33,6 +33,9 @@ private:
     bool& m_flag;
 };
 
+/// The most of one appended text the widget takes in one event-loop turn: a few milliseconds of Qt's work.
+constexpr qsizetype SliceLength = 64 * 1024;
+
 Status documentFull()
 {
     return Status::failure(QStringLiteral("Документ достиг предельного размера."));
@@ -47,6 +50,8 @@ DocumentBox::DocumentBox(QWidget* parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     connect(document(), &QTextDocument::contentsChange, this, &DocumentBox::recordEdit);
+    m_slices.setInterval(0);
+    connect(&m_slices, &QTimer::timeout, this, &DocumentBox::showNextSlice);
 }
 
 DocumentBox::~DocumentBox() = default;
@@ -60,6 +65,12 @@ Status DocumentBox::setText(const QString& text)
 {
     if (ExactTextMirror::widgetLengthOf(text) > MaxShownLength) {
         return documentFull();
+    }
+    if (!m_pending.empty()) {
+        m_pending.clear();
+        m_pendingShown = 0;
+        m_slices.stop();
+        setReadOnly(m_readOnlyBeforePending);
     }
     {
         const OwnChange own(m_changingItself);
@@ -76,6 +87,18 @@ Status DocumentBox::append(const QString& text)
     }
     const qsizetype end = m_mirror.widgetLength();
     const bool caretAtEnd = textCursor().position() == end && !textCursor().hasSelection();
+    if (!m_pending.empty() || text.size() > SliceLength) {
+        if (m_pending.empty()) {
+            m_followPending = caretAtEnd;
+            m_readOnlyBeforePending = isReadOnly();
+            // The user's edits would land among texts the widget does not show yet.
+            setReadOnly(true);
+            m_slices.start();
+        }
+        m_pending.push_back(text);
+        m_mirror.insertExact(end, text);
+        return Status::success();
+    }
     {
         const OwnChange own(m_changingItself);
         QTextCursor cursor(document());
@@ -88,6 +111,42 @@ Status DocumentBox::append(const QString& text)
         ensureCursorVisible();
     }
     return Status::success();
+}
+
+void DocumentBox::showNextSlice()
+{
+    if (m_pending.empty()) {
+        m_slices.stop();
+        return;
+    }
+    const QString& text = m_pending.front();
+    qsizetype length = std::min(SliceLength, text.size() - m_pendingShown);
+    const qsizetype sliceEnd = m_pendingShown + length;
+    // A CR LF split between slices would show as two line ends.
+    if (length > 0 && sliceEnd < text.size() && text[sliceEnd - 1] == u'\r' && text[sliceEnd] == u'\n') {
+        ++length;
+    }
+    {
+        const OwnChange own(m_changingItself);
+        QTextCursor cursor(document());
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertText(text.sliced(m_pendingShown, length));
+    }
+    m_pendingShown += length;
+    if (m_pendingShown < text.size()) {
+        return;
+    }
+    m_pending.pop_front();
+    m_pendingShown = 0;
+    if (!m_pending.empty()) {
+        return;
+    }
+    m_slices.stop();
+    setReadOnly(m_readOnlyBeforePending);
+    if (m_followPending) {
+        moveCursor(QTextCursor::End);
+        ensureCursorVisible();
+    }
 }
 
 void DocumentBox::keyPressEvent(QKeyEvent* event)

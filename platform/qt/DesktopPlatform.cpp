@@ -1,13 +1,35 @@
 #include "platform/qt/DesktopPlatform.h"
 
+#include <QGuiApplication>
+
 #include "platform/qt/QClipboardReader.h"
 #include "platform/qt/QtPlatform.h"
+#ifdef VARDELO_WITH_X11
+#include "platform/x11/X11ClipboardReader.h"
+#endif
 
 namespace vardelo {
 
+namespace {
+
+std::unique_ptr<ClipboardReader> createClipboardReader()
+{
+#ifdef VARDELO_WITH_X11
+    // QClipboard waits for the owner's answer on X11; the X11 reader never does.
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+        if (std::unique_ptr<X11ClipboardReader> reader = X11ClipboardReader::create()) {
+            return reader;
+        }
+    }
+#endif
+    return std::make_unique<QClipboardReader>();
+}
+
+} // namespace
+
 std::unique_ptr<PlatformServices> createDesktopPlatform()
 {
-    return std::make_unique<QtPlatform>(std::make_unique<QClipboardReader>());
+    return std::make_unique<QtPlatform>(createClipboardReader());
 }
 
 } // namespace vardelo

@@ -1,7 +1,8 @@
 # Debian packages the project needs, and a function that installs those that are missing.
 
 # To build and run the program.
-RUN_PACKAGES=(cmake g++ make qt6-base-dev libgl-dev libegl-dev libxcb1-dev libxcb-xfixes0-dev fonts-dejavu-core)
+RUN_PACKAGES=(cmake g++ make qt6-base-dev libgl-dev libegl-dev libxcb1-dev libxcb-xfixes0-dev pkg-config
+    fonts-dejavu-core)
 
 # To run every test: an X server, programs that copy and click, a printer and its tools, packaging checks.
 TEST_PACKAGES=(xvfb xauth xclip xsel xdotool x11-utils cups cups-client cups-bsd cups-filters

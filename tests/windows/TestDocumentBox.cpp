@@ -2,6 +2,7 @@
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QRandomGenerator>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -151,6 +152,67 @@ private Q_SLOTS:
         box.setTextCursor(cursor);
         QVERIFY(box.append(QStringLiteral("\r\nsecond")).ok());
         QCOMPARE(box.textCursor().position(), 2);
+    }
+
+    void largeAppendsReadBackAtOnceAndShowLater_data()
+    {
+        QTest::addColumn<QStringList>("pieces");
+        QTest::addColumn<bool>("readOnlyBefore");
+
+        QString lines;
+        for (int i = 0; lines.size() < 300'000; ++i) {
+            lines += QStringLiteral("строка %1\r\nи ещё\rи\n").arg(i);
+        }
+        const QString straddling = QString(65535, u'a') + "\r\n" + QString(70000, u'b');
+        QTest::newRow("CR LF across a slice boundary") << QStringList {straddling} << false;
+        QTest::newRow("many lines, then CR and LF in texts of their own") << QStringList {lines, "x\r", "\ny"} << false;
+        QTest::newRow("a read-only box stays read-only") << QStringList {lines} << true;
+    }
+    void largeAppendsReadBackAtOnceAndShowLater()
+    {
+        QFETCH(QStringList, pieces);
+        QFETCH(bool, readOnlyBefore);
+        DocumentBox box;
+        box.setReadOnly(readOnlyBefore);
+        QVERIFY(box.append(QStringLiteral("start")).ok());
+        QString expected = QStringLiteral("start");
+        for (const QString& piece : pieces) {
+            QVERIFY(box.append(piece).ok());
+            expected += piece;
+        }
+        QCOMPARE(box.text().value(), expected);
+        QVERIFY(box.isReadOnly());
+        QTRY_VERIFY_WITH_TIMEOUT(box.isShowingEverything(), 20000);
+        QCOMPARE(box.isReadOnly(), readOnlyBefore);
+        verifyMapping(box);
+    }
+
+    void setTextDropsWhatIsNotShownYet()
+    {
+        DocumentBox box;
+        QVERIFY(box.append(QString(200'000, u'z')).ok());
+        QVERIFY(box.setText(QStringLiteral("new\r\ntext")).ok());
+        QVERIFY(box.isShowingEverything());
+        QVERIFY(!box.isReadOnly());
+        QTest::qWait(50); // no slice of the old text may turn up late
+        QCOMPARE(box.toPlainText(), QStringLiteral("new\ntext"));
+        verifyMapping(box);
+    }
+
+    void caretAtTheEndFollowsALargeAppend()
+    {
+        DocumentBox box;
+        box.resize(200, 100);
+        box.show();
+        QVERIFY(box.append(QStringLiteral("first")).ok());
+        QVERIFY(box.append(QStringLiteral("\r\nzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzz").repeated(5000)).ok());
+        QTRY_VERIFY_WITH_TIMEOUT(box.isShowingEverything(), 20000);
+        QCOMPARE(box.textCursor().position(), box.mirror().widgetLength());
+        // The newest entry is in view.
+        const QScrollBar* bar = box.verticalScrollBar();
+        QVERIFY(bar->maximum() > 0);
+        // Qt may leave the last line a step short of the bottom.
+        QTRY_VERIFY(bar->value() >= bar->maximum() - 1);
     }
 
     void randomEditsNeverBreakTheMapping()

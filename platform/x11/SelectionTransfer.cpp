@@ -1,0 +1,170 @@
+#include "platform/x11/SelectionTransfer.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace vardelo {
+
+namespace {
+
+constexpr char Escape = '\x1b';
+
+/// An INCR owner announces a lower bound of the size; trust it only so far when reserving.
+constexpr qsizetype MaxReserve = qsizetype(256) * 1024 * 1024;
+
+/// Compound text in the states that carry Latin-1 (the initial one) and UTF-8 (ESC % G ... ESC % @).
+/// Other character sets are refused rather than shown wrongly.
+std::optional<QString> decodeCompoundText(QByteArrayView bytes)
+{
+    QString text;
+    qsizetype i = 0;
+    while (i < bytes.size()) {
+        if (bytes[i] != Escape) {
+            qsizetype end = bytes.indexOf(Escape, i);
+            if (end == -1) {
+                end = bytes.size();
+            }
+            text += QString::fromLatin1(bytes.sliced(i, end - i));
+            i = end;
+            continue;
+        }
+        const QByteArrayView sequence = bytes.sliced(i).first(std::min<qsizetype>(3, bytes.size() - i));
+        if (sequence == "\x1b%G") {
+            const qsizetype start = i + 3;
+            qsizetype end = bytes.indexOf(QByteArrayView("\x1b%@"), start);
+            if (end == -1) {
+                end = bytes.size();
+            }
+            text += QString::fromUtf8(bytes.sliced(start, end - start));
+            i = std::min(end + 3, bytes.size());
+        } else if (sequence == "\x1b-A" || sequence == "\x1b(B") {
+            i += 3; // back to the initial Latin-1 halves
+        } else {
+            return std::nullopt;
+        }
+    }
+    return text;
+}
+
+} // namespace
+
+std::optional<QString> decodeSelectionText(const SelectionAtoms& atoms, std::uint32_t type, QByteArrayView bytes)
+{
+    if (type == 0) {
+        return std::nullopt;
+    }
+    if (type == atoms.utf8String) {
+        return QString::fromUtf8(bytes);
+    }
+    if (type == atoms.string) {
+        return QString::fromLatin1(bytes);
+    }
+    if (type == atoms.compoundText) {
+        return decodeCompoundText(bytes);
+    }
+    return std::nullopt;
+}
+
+SelectionTransfer::SelectionTransfer(const SelectionAtoms& atoms)
+    : m_atoms(atoms)
+{
+    for (const std::uint32_t target : {atoms.utf8String, atoms.string, atoms.text, atoms.compoundText}) {
+        if (target != 0) {
+            m_targets.push_back(target);
+        }
+    }
+}
+
+SelectionTransfer::Step SelectionTransfer::start()
+{
+    m_targetIndex = 0;
+    return m_step = m_targets.empty() ? finish(QString()) : Step::Convert;
+}
+
+SelectionTransfer::Step SelectionTransfer::conversionAnswered(bool withProperty)
+{
+    if (m_step != Step::Convert) {
+        return m_step;
+    }
+    return m_step = withProperty ? Step::ReadProperty : nextTarget();
+}
+
+SelectionTransfer::Step SelectionTransfer::propertyRead(std::uint32_t type, std::uint8_t format, QByteArrayView bytes)
+{
+    if (m_step != Step::ReadProperty) {
+        return m_step;
+    }
+    if (!m_chunked) {
+        if (type != 0 && type == m_atoms.incr) {
+            m_chunked = true;
+            m_bytes.clear();
+            m_chunkType = 0;
+            if (format == 32 && bytes.size() >= 4) {
+                std::uint32_t announced = 0;
+                std::memcpy(&announced, bytes.data(), sizeof announced);
+                m_bytes.reserve(std::min<qsizetype>(announced, MaxReserve));
+            }
+            // Reading the INCR property deleted it, which tells the owner to send the first chunk; the notice
+            // of that chunk may already have been seen.
+            if (m_chunkWaiting) {
+                m_chunkWaiting = false;
+                return m_step = Step::ReadProperty;
+            }
+            return m_step = Step::WaitForChunk;
+        }
+        if (type == 0 || format != 8) {
+            return m_step = nextTarget();
+        }
+        const std::optional<QString> text = decodeSelectionText(m_atoms, type, bytes);
+        return m_step = text ? finish(*text) : nextTarget();
+    }
+
+    if (m_chunkType == 0) {
+        m_chunkType = type;
+    }
+    if (type == 0 || format != 8) {
+        return m_step = nextTarget();
+    }
+    if (bytes.isEmpty()) {
+        const std::optional<QString> text = decodeSelectionText(m_atoms, m_chunkType, m_bytes);
+        m_bytes = QByteArray();
+        return m_step = text ? finish(*text) : nextTarget();
+    }
+    m_bytes.append(bytes);
+    if (m_chunkWaiting) {
+        m_chunkWaiting = false;
+        return m_step = Step::ReadProperty;
+    }
+    return m_step = Step::WaitForChunk;
+}
+
+SelectionTransfer::Step SelectionTransfer::chunkAnnounced()
+{
+    if (m_step == Step::WaitForChunk) {
+        return m_step = Step::ReadProperty;
+    }
+    if (m_step == Step::ReadProperty) {
+        m_chunkWaiting = true;
+    }
+    return m_step;
+}
+
+SelectionTransfer::Step SelectionTransfer::nextTarget()
+{
+    m_chunked = false;
+    m_chunkWaiting = false;
+    m_chunkType = 0;
+    m_bytes = QByteArray();
+    if (++m_targetIndex >= m_targets.size()) {
+        return finish(QString());
+    }
+    return Step::Convert;
+}
+
+SelectionTransfer::Step SelectionTransfer::finish(const QString& text)
+{
+    m_text = text;
+    return Step::Finished;
+}
+
+} // namespace vardelo

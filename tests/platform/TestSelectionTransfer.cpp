@@ -1,0 +1,154 @@
+#include <QTest>
+
+#include "platform/x11/SelectionTransfer.h"
+
+using namespace vardelo;
+using Step = SelectionTransfer::Step;
+
+Q_DECLARE_METATYPE(std::optional<QString>)
+
+namespace {
+
+SelectionAtoms atoms()
+{
+    SelectionAtoms atoms;
+    atoms.utf8String = 300;
+    atoms.text = 301;
+    atoms.compoundText = 302;
+    atoms.incr = 303;
+    return atoms;
+}
+
+constexpr std::uint32_t Utf8 = 300;
+constexpr std::uint32_t Latin1 = 31;
+constexpr std::uint32_t Text = 301;
+constexpr std::uint32_t Compound = 302;
+constexpr std::uint32_t Incr = 303;
+constexpr std::uint32_t Png = 400;
+
+QByteArrayView incrAnnouncing(const std::uint32_t& size)
+{
+    return QByteArrayView(reinterpret_cast<const char*>(&size), sizeof size);
+}
+
+} // namespace
+
+/// The steps of reading a selection, with the X server's answers played by hand.
+class TestSelectionTransfer : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void decoding_data()
+    {
+        QTest::addColumn<std::uint32_t>("type");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<std::optional<QString>>("expected");
+
+        const QString nul = QString(QStringLiteral("a") + QChar(0) + QStringLiteral("\r\nb\rc\n"));
+        QTest::newRow("UTF-8 kept exactly") << Utf8 << nul.toUtf8() << std::optional(nul);
+        QTest::newRow("UTF-8 Cyrillic") << Utf8 << QStringLiteral("ёж").toUtf8() << std::optional(QStringLiteral("ёж"));
+        QTest::newRow("broken UTF-8 is replaced, not dropped")
+            << Utf8 << QByteArray("a\xd1") << std::optional(QStringLiteral("a\ufffd"));
+        QTest::newRow("STRING is Latin-1, not UTF-8")
+            << Latin1 << QByteArray("\xd1\x91") << std::optional(QStringLiteral("\u00d1\u0091"));
+        QTest::newRow("compound text, initial state")
+            << Compound << QByteArray("caf\xe9") << std::optional(QStringLiteral("caf\u00e9"));
+        QTest::newRow("compound text with a UTF-8 part")
+            << Compound << QByteArray("a\x1b%G\xd1\x91\x1b%@\xe9") << std::optional(QStringLiteral("a\u0451\u00e9"));
+        QTest::newRow("compound text in another character set is refused")
+            << Compound << QByteArray("\x1b$(B\x30\x21") << std::optional<QString>();
+        QTest::newRow("a picture is no text, whatever was asked")
+            << Png << QByteArray("\x89PNG") << std::optional<QString>();
+        QTest::newRow("no property") << 0u << QByteArray() << std::optional<QString>();
+    }
+    void decoding()
+    {
+        QFETCH(std::uint32_t, type);
+        QFETCH(QByteArray, bytes);
+        QFETCH(std::optional<QString>, expected);
+        QCOMPARE(decodeSelectionText(atoms(), type, bytes), expected);
+    }
+
+    void refusedTargetsFallThroughToEmpty()
+    {
+        SelectionTransfer transfer(atoms());
+        QCOMPARE(transfer.start(), Step::Convert);
+        for (const std::uint32_t target : {Utf8, Latin1, Text, Compound}) {
+            QCOMPARE(transfer.target(), target);
+            QCOMPARE(transfer.conversionAnswered(false), target == Compound ? Step::Finished : Step::Convert);
+        }
+        QCOMPARE(transfer.text(), QString());
+    }
+
+    void answerThatIsNoTextTriesTheNextTarget_data()
+    {
+        QTest::addColumn<std::uint32_t>("type");
+        QTest::addColumn<std::uint8_t>("format");
+        QTest::newRow("property gone") << 0u << std::uint8_t(0);
+        QTest::newRow("32-bit values") << Utf8 << std::uint8_t(32);
+    }
+    void answerThatIsNoTextTriesTheNextTarget()
+    {
+        QFETCH(std::uint32_t, type);
+        QFETCH(std::uint8_t, format);
+        SelectionTransfer transfer(atoms());
+        (void)transfer.start();
+        QCOMPARE(transfer.conversionAnswered(true), Step::ReadProperty);
+        QCOMPARE(transfer.propertyRead(type, format, "abcd"), Step::Convert);
+        QCOMPARE(transfer.target(), Latin1);
+        QCOMPARE(transfer.conversionAnswered(true), Step::ReadProperty);
+        QCOMPARE(transfer.propertyRead(Latin1, 8, "\xe9"), Step::Finished);
+        QCOMPARE(transfer.text(), QStringLiteral("\u00e9"));
+    }
+
+    void chunksAreJoinedBeforeDecoding()
+    {
+        SelectionTransfer transfer(atoms());
+        (void)transfer.start();
+        QCOMPARE(transfer.chunkAnnounced(), Step::Convert); // the owner writing its answer is no chunk
+        QCOMPARE(transfer.conversionAnswered(true), Step::ReadProperty);
+        QCOMPARE(transfer.propertyRead(Incr, 32, incrAnnouncing(4)), Step::WaitForChunk);
+        // One character split between two chunks.
+        for (const QByteArray& chunk : {QByteArray("a\xd1"), QByteArray("\x91z")}) {
+            QCOMPARE(transfer.chunkAnnounced(), Step::ReadProperty);
+            QCOMPARE(transfer.propertyRead(Utf8, 8, chunk), Step::WaitForChunk);
+        }
+        QCOMPARE(transfer.chunkAnnounced(), Step::ReadProperty);
+        QCOMPARE(transfer.propertyRead(Utf8, 8, ""), Step::Finished);
+        QCOMPARE(transfer.text(), QStringLiteral("a\u0451z"));
+    }
+
+    void firstChunkNoticedBeforeTheAnswerIsReadIsNotLost()
+    {
+        SelectionTransfer transfer(atoms());
+        (void)transfer.start();
+        QCOMPARE(transfer.conversionAnswered(true), Step::ReadProperty);
+        // Reading the INCR answer deletes it; the owner's first chunk may be noticed before the answer arrives.
+        QCOMPARE(transfer.chunkAnnounced(), Step::ReadProperty);
+        QCOMPARE(transfer.propertyRead(Incr, 32, incrAnnouncing(3)), Step::ReadProperty);
+        QCOMPARE(transfer.propertyRead(Utf8, 8, "abc"), Step::WaitForChunk);
+        QCOMPARE(transfer.chunkAnnounced(), Step::ReadProperty);
+        QCOMPARE(transfer.propertyRead(Utf8, 8, ""), Step::Finished);
+        QCOMPARE(transfer.text(), QStringLiteral("abc"));
+    }
+
+    void chunkAnnouncedWhileReadingIsNotLost()
+    {
+        SelectionTransfer transfer(atoms());
+        (void)transfer.start();
+        (void)transfer.conversionAnswered(true);
+        (void)transfer.propertyRead(Incr, 32, incrAnnouncing(100));
+        QCOMPARE(transfer.chunkAnnounced(), Step::ReadProperty);
+        // The next chunk's notice may be seen before the answer to the read of this one.
+        QCOMPARE(transfer.chunkAnnounced(), Step::ReadProperty);
+        QCOMPARE(transfer.propertyRead(Utf8, 8, "ab"), Step::ReadProperty);
+        QCOMPARE(transfer.propertyRead(Utf8, 8, "cd"), Step::WaitForChunk);
+        QCOMPARE(transfer.chunkAnnounced(), Step::ReadProperty);
+        QCOMPARE(transfer.propertyRead(Utf8, 8, ""), Step::Finished);
+        QCOMPARE(transfer.text(), QStringLiteral("abcd"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSelectionTransfer)
+#include "TestSelectionTransfer.moc"

@@ -99,12 +99,7 @@ Status DocumentBox::append(const QString& text)
         m_mirror.insertExact(end, text);
         return Status::success();
     }
-    {
-        const OwnChange own(m_changingItself);
-        QTextCursor cursor(document());
-        cursor.movePosition(QTextCursor::End);
-        cursor.insertText(text);
-    }
+    showAtEnd(text);
     m_mirror.insertExact(end, text);
     if (caretAtEnd) {
         moveCursor(QTextCursor::End);
@@ -126,12 +121,7 @@ void DocumentBox::showNextSlice()
     if (length > 0 && sliceEnd < text.size() && text[sliceEnd - 1] == u'\r' && text[sliceEnd] == u'\n') {
         ++length;
     }
-    {
-        const OwnChange own(m_changingItself);
-        QTextCursor cursor(document());
-        cursor.movePosition(QTextCursor::End);
-        cursor.insertText(text.sliced(m_pendingShown, length));
-    }
+    showAtEnd(text.sliced(m_pendingShown, length));
     m_pendingShown += length;
     if (m_pendingShown < text.size()) {
         return;
@@ -147,6 +137,18 @@ void DocumentBox::showNextSlice()
         moveCursor(QTextCursor::End);
         ensureCursorVisible();
     }
+}
+
+void DocumentBox::showAtEnd(const QString& text)
+{
+    const OwnChange own(m_changingItself);
+    // What the program appends is not the user's edit to undo, and keeping undo records of it would cost
+    // memory in proportion to the whole collection. Turning undo off clears what the user could undo.
+    document()->setUndoRedoEnabled(false);
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(text);
+    document()->setUndoRedoEnabled(true);
 }
 
 void DocumentBox::keyPressEvent(QKeyEvent* event)

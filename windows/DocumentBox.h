@@ -44,6 +44,8 @@ protected:
 private:
     void insertAtCaret(const QString& exact);
     void showNextSlice();
+    /// Adds text at the end of what the widget shows, as the box's own change.
+    void showAtEnd(const QString& text);
     void recordEdit(int position, int removed, int added);
     qsizetype shownLength() const;
 

@@ -186,7 +186,11 @@ void X11ClipboardReader::perform(SelectionTransfer::Step step)
     case SelectionTransfer::Step::WaitForChunk:
         return;
     case SelectionTransfer::Step::Finished:
-        m_text = m_transfer->text();
+        // The same text copied again keeps the old string, which the last capture shares, so the capture's
+        // compare stays free instead of running over the whole text on every tick.
+        if (m_transfer->text() != m_text) {
+            m_text = m_transfer->text();
+        }
         m_transfer.reset();
         m_deadline.stop();
         m_state = State::Ready;

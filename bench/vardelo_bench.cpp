@@ -18,7 +18,6 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QProcess>
-#include <QStringEncoder>
 #include <QTimer>
 
 #include "bench/PollingQClipboardReader.h"
@@ -29,6 +28,7 @@
 #include "tests/support/ClipboardOwner.h"
 #include "windows/DocumentBox.h"
 #include "windows/HiddenTextBox.h"
+#include "windows/TextFileEncoding.h"
 
 using namespace vardelo;
 using namespace std::chrono_literals;
@@ -407,6 +407,26 @@ int runDocumentChild()
         }
         std::printf("captures-first %f\ncaptures-last %f\n", double(firstNs) / 1e6, double(lastNs) / 1e6);
     }
+    {
+        // One tick with nothing new: a 1 MB clipboard text, already captured, and a 10 MB document.
+        DocumentBox document;
+        HiddenTextBox last;
+        MemoryReader clipboard;
+        CaptureRule rule(clipboard, document, last);
+        (void)rule.load();
+        (void)document.setText(sampleText(10 * MB));
+        clipboard.setText(sampleText(MB));
+        rule.tick();
+        std::vector<double> ticks;
+        QElapsedTimer timer;
+        for (int i = 0; i < 2001; ++i) {
+            timer.start();
+            rule.tick();
+            ticks.push_back(double(timer.nsecsElapsed()) / 1e3);
+        }
+        std::nth_element(ticks.begin(), ticks.begin() + 1000, ticks.end());
+        std::printf("idle-tick-us %f\n", ticks[1000]);
+    }
 
     // The program's document grows only by captures, so the 50 MB one is built the same way.
     DocumentBox document;
@@ -438,10 +458,9 @@ int runDocumentChild()
 
     const QString path = QStringLiteral("/tmp/vardelo-bench-%1.txt").arg(QCoreApplication::applicationPid());
     timer.start();
-    QStringEncoder encoder("windows-1251");
-    const QByteArray bytes = encoder.encode(document.text().value());
+    const TextFileContent content = encodeTextFile(document.text().value());
     std::printf("encode %f\n", double(timer.nsecsElapsed()) / 1e6);
-    const bool saved = encoder.isValid() && !encoder.hasError() && writeFileAtomically(path, bytes).ok();
+    const bool saved = !content.utf8 && writeFileAtomically(path, content.bytes).ok();
     std::printf("save %f\nsave-ok %d\nsaved-bytes %lld\n", double(timer.nsecsElapsed()) / 1e6, saved ? 1 : 0,
         static_cast<long long>(QFile(path).size()));
     QFile::remove(path);
@@ -592,6 +611,8 @@ int main(int argc, char* argv[])
     row("  until the box showed all of it", none, ms(doc.value("append-shown-max", -1)), none, none, none);
     const double first = doc.value("captures-first", -1);
     const double lastThousand = doc.value("captures-last", -1);
+    row("tick with nothing new: 1 MB clipboard, 10 MB doc (median)", none,
+        QStringLiteral("%1 us").arg(doc.value("idle-tick-us", -1), 0, 'f', 2), none, none, none);
     row("10 000 captures of 100 B: first 1000 / last 1000", none,
         QStringLiteral("%1 / %2").arg(ms(first), ms(lastThousand)), none, "last <= 1.5 x first",
         verdict(first > 0 && lastThousand <= 1.5 * first));
@@ -601,7 +622,7 @@ int main(int argc, char* argv[])
     // In memory the document is a QString: two bytes a character.
     const double documentMb = 2 * doc.value("document-chars") / double(MB);
     const double peakMb = doc.value("peak-kb") / 1024.0;
-    row("  of which encoding (QStringEncoder)", none, ms(doc.value("encode", -1)), none, none, none);
+    row("  of which encoding", none, ms(doc.value("encode", -1)), none, none, none);
     row(QStringLiteral("peak memory (VmHWM), document of %1 MB as UTF-16").arg(documentMb, 0, 'f', 0), none,
         QStringLiteral("%1 MB").arg(peakMb, 0, 'f', 0), none,
         QStringLiteral("<= 3 x doc + 80 = %1 MB").arg(3 * documentMb + 80, 0, 'f', 0),

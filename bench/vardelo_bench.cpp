@@ -28,7 +28,6 @@
 #include "tests/support/ClipboardOwner.h"
 #include "windows/DocumentBox.h"
 #include "windows/HiddenTextBox.h"
-#include "windows/TextFileEncoding.h"
 
 using namespace vardelo;
 using namespace std::chrono_literals;
@@ -458,9 +457,8 @@ int runDocumentChild()
 
     const QString path = QStringLiteral("/tmp/vardelo-bench-%1.txt").arg(QCoreApplication::applicationPid());
     timer.start();
-    const TextFileContent content = encodeTextFile(document.text().value());
-    std::printf("encode %f\n", double(timer.nsecsElapsed()) / 1e6);
-    const bool saved = !content.utf8 && writeFileAtomically(path, content.bytes).ok();
+    const Result<TextFileEncoding> written = writeTextFileAtomically(path, document.text().value());
+    const bool saved = written.ok() && written.value() == TextFileEncoding::Windows1251;
     std::printf("save %f\nsave-ok %d\nsaved-bytes %lld\n", double(timer.nsecsElapsed()) / 1e6, saved ? 1 : 0,
         static_cast<long long>(QFile(path).size()));
     QFile::remove(path);
@@ -622,7 +620,6 @@ int main(int argc, char* argv[])
     // In memory the document is a QString: two bytes a character.
     const double documentMb = 2 * doc.value("document-chars") / double(MB);
     const double peakMb = doc.value("peak-kb") / 1024.0;
-    row("  of which encoding", none, ms(doc.value("encode", -1)), none, none, none);
     row(QStringLiteral("peak memory (VmHWM), document of %1 MB as UTF-16").arg(documentMb, 0, 'f', 0), none,
         QStringLiteral("%1 MB").arg(peakMb, 0, 'f', 0), none,
         QStringLiteral("<= 3 x doc + 80 = %1 MB").arg(3 * documentMb + 80, 0, 'f', 0),

@@ -1,14 +1,16 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
+#include <QStringView>
 
 #include "platform/Outcome.h"
+#include "platform/TextFileEncoding.h"
 
 namespace vardelo {
 
-/// Writes bytes to a temporary file beside path and renames it over path, so an existing file is only
-/// ever replaced by a complete new one. On failure path is left as it was and the reason names the cause.
-Status writeFileAtomically(const QString& path, const QByteArray& bytes);
+/// Writes the text to a temporary file beside path, encoded a piece at a time so that a large collection
+/// is never held twice in memory, and renames it over path: an existing file is only ever replaced by a
+/// complete new one. On failure path is left as it was and the reason names the cause.
+Result<TextFileEncoding> writeTextFileAtomically(const QString& path, QStringView text);
 
 } // namespace vardelo

@@ -23,22 +23,19 @@ private:
     explicit Status(QString reason)
         : m_failed(true)
         , m_reason(std::move(reason))
-    {
-    }
+    { }
 
     bool m_failed = false;
     QString m_reason;
 };
 
 /// A value, or the reason it could not be had.
-template <typename T>
-class [[nodiscard]] Result
+template <typename T> class [[nodiscard]] Result
 {
 public:
     Result(T value)
         : m_value(std::move(value))
-    {
-    }
+    { }
     static Result failure(QString reason)
     {
         Result result;

@@ -9,6 +9,7 @@
 
 #include "platform/ClipboardReader.h"
 #include "platform/Outcome.h"
+#include "platform/TextFileEncoding.h"
 #include "platform/Timer.h"
 
 namespace vardelo {
@@ -52,9 +53,10 @@ public:
     /// The folder that plays the part of drive C for saved files, with a trailing separator.
     virtual QString driveRoot() const = 0;
 
-    /// Replaces the file at path with exactly these bytes; an existing file is replaced only by a complete
-    /// new one, so a failure leaves it as it was.
-    virtual Status writeFile(const QString& path, const QByteArray& bytes) = 0;
+    /// Replaces the file at path with the text, in Windows-1251 where every character fits and as UTF-8
+    /// with a byte-order mark otherwise; says which. An existing file is replaced only by a complete new
+    /// one, so a failure leaves it as it was.
+    virtual Result<TextFileEncoding> writeTextFile(const QString& path, const QString& text) = 0;
 };
 
 } // namespace vardelo

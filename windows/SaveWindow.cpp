@@ -10,7 +10,6 @@
 #include "windows/MainWindow.h"
 #include "windows/ProgramWindows.h"
 #include "windows/SystemColours.h"
-#include "windows/TextFileEncoding.h"
 #include "windows/Twips.h"
 #include "windows/WindowPlacement.h"
 
@@ -86,13 +85,13 @@ void SaveWindow::Command1_Click()
         showError(path.value(), document.reason());
         return;
     }
-    const TextFileContent content = encodeTextFile(document.value());
-    if (const Status written = m_platform.writeFile(path.value(), content.bytes); !written.ok()) {
+    const Result<TextFileEncoding> written = m_platform.writeTextFile(path.value(), document.value());
+    if (!written.ok()) {
         showError(path.value(), written.reason());
         return;
     }
     QString message = m_location.savedMessage(name, path.value());
-    if (content.utf8) {
+    if (written.value() == TextFileEncoding::Utf8WithBom) {
         message += QStringLiteral("\nФайл записан в кодировке UTF-8, потому что в тексте есть символы, "
                                   "которых нет в кодировке Windows-1251.");
     }

@@ -12,8 +12,7 @@ public:
     FakeTimer(FakePlatform& platform, int id)
         : m_platform(platform)
         , m_id(id)
-    {
-    }
+    { }
     ~FakeTimer() override { m_platform.m_timers.erase(m_id); }
 
     void start() override
@@ -33,15 +32,14 @@ private:
 
 FakePlatform::FakePlatform()
     : m_driveRoot(QDir::tempPath() + QLatin1Char('/'))
-{
-}
+{ }
 
 FakePlatform::~FakePlatform() = default;
 
 std::unique_ptr<Timer> FakePlatform::createTimer(std::chrono::milliseconds interval, std::function<void()> onTick)
 {
     const int id = m_nextTimerId++;
-    m_timers.emplace(id, TimerState{interval, m_now + interval, false, std::move(onTick)});
+    m_timers.emplace(id, TimerState {interval, m_now + interval, false, std::move(onTick)});
     return std::make_unique<FakeTimer>(*this, id);
 }
 
@@ -71,7 +69,8 @@ void FakePlatform::advance(std::chrono::milliseconds duration)
 
 int FakePlatform::activeTimers() const
 {
-    return static_cast<int>(std::count_if(m_timers.begin(), m_timers.end(), [](const auto& t) { return t.second.active; }));
+    return static_cast<int>(
+        std::count_if(m_timers.begin(), m_timers.end(), [](const auto& t) { return t.second.active; }));
 }
 
 Status FakePlatform::print(const QString& document)
@@ -93,14 +92,14 @@ void FakePlatform::showMessage(const Message& message)
     }
 }
 
-Status FakePlatform::writeFile(const QString& path, const QByteArray& bytes)
+Result<TextFileEncoding> FakePlatform::writeTextFile(const QString& path, const QString& text)
 {
     if (m_writeFailure) {
         const QString reason = *m_writeFailure;
         m_writeFailure.reset();
-        return Status::failure(reason);
+        return Result<TextFileEncoding>::failure(reason);
     }
-    return writeFileAtomically(path, bytes);
+    return writeTextFileAtomically(path, text);
 }
 
 } // namespace vardelo

@@ -27,7 +27,7 @@ public:
     Status print(const QString& document) override;
     void showMessage(const Message& message) override;
     QString driveRoot() const override { return m_driveRoot; }
-    Status writeFile(const QString& path, const QByteArray& bytes) override;
+    Result<TextFileEncoding> writeTextFile(const QString& path, const QString& text) override;
 
     /// Moves the clock on, running every timer tick that falls due, in time order.
     void advance(std::chrono::milliseconds duration);
@@ -58,7 +58,7 @@ private:
         std::function<void()> onTick;
     };
 
-    std::chrono::milliseconds m_now{0};
+    std::chrono::milliseconds m_now {0};
     int m_nextTimerId = 0;
     std::map<int, TimerState> m_timers;
     FakeClipboard m_clipboard;

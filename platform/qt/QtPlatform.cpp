@@ -16,8 +16,7 @@ namespace vardelo {
 
 QtPlatform::QtPlatform(std::unique_ptr<ClipboardReader> clipboard)
     : m_clipboard(std::move(clipboard))
-{
-}
+{ }
 
 QtPlatform::~QtPlatform() = default;
 
@@ -55,9 +54,9 @@ QString QtPlatform::driveRoot() const
 #endif
 }
 
-Status QtPlatform::writeFile(const QString& path, const QByteArray& bytes)
+Result<TextFileEncoding> QtPlatform::writeTextFile(const QString& path, const QString& text)
 {
-    return writeFileAtomically(path, bytes);
+    return writeTextFileAtomically(path, text);
 }
 
 } // namespace vardelo

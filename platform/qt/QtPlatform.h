@@ -22,7 +22,7 @@ public:
     Status print(const QString& document) override;
     void showMessage(const Message& message) override;
     QString driveRoot() const override;
-    Status writeFile(const QString& path, const QByteArray& bytes) override;
+    Result<TextFileEncoding> writeTextFile(const QString& path, const QString& text) override;
 
 private:
     std::unique_ptr<ClipboardReader> m_clipboard;

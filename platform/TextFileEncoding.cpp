@@ -1,5 +1,6 @@
-#include "windows/TextFileEncoding.h"
+#include "platform/TextFileEncoding.h"
 
+#include <algorithm>
 #include <array>
 
 namespace vardelo {
@@ -37,11 +38,17 @@ std::array<unsigned char, 0x10000> makeReverseTable()
     return reverse;
 }
 
+const std::array<unsigned char, 0x10000>& reverseTable()
+{
+    static const std::array<unsigned char, 0x10000> reverse = makeReverseTable();
+    return reverse;
+}
+
 } // namespace
 
 std::optional<QByteArray> encodeWindows1251(QStringView text)
 {
-    static const std::array<unsigned char, 0x10000> reverse = makeReverseTable();
+    const std::array<unsigned char, 0x10000>& reverse = reverseTable();
     QByteArray bytes(text.size(), Qt::Uninitialized);
     char* out = bytes.data();
     for (const QChar c : text) {
@@ -57,12 +64,20 @@ std::optional<QByteArray> encodeWindows1251(QStringView text)
     return bytes;
 }
 
-TextFileContent encodeTextFile(QStringView text)
+TextFileEncoding chooseEncoding(QStringView text)
 {
-    if (std::optional<QByteArray> windows1251 = encodeWindows1251(text)) {
-        return {std::move(*windows1251), false};
+    const std::array<unsigned char, 0x10000>& reverse = reverseTable();
+    const bool fits = std::all_of(
+        text.begin(), text.end(), [&reverse](QChar c) { return c.unicode() < 0x80 || reverse[c.unicode()] != 0; });
+    return fits ? TextFileEncoding::Windows1251 : TextFileEncoding::Utf8WithBom;
+}
+
+QByteArray encodePiece(QStringView piece, TextFileEncoding encoding)
+{
+    if (encoding == TextFileEncoding::Windows1251) {
+        return encodeWindows1251(piece).value_or(QByteArray());
     }
-    return {QByteArray("\xEF\xBB\xBF") + text.toUtf8(), true};
+    return piece.toUtf8();
 }
 
 } // namespace vardelo

@@ -1,7 +1,10 @@
+#include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
-#include "windows/TextFileEncoding.h"
+#include "platform/AtomicFile.h"
+#include "platform/TextFileEncoding.h"
 
 using namespace vardelo;
 
@@ -18,9 +21,22 @@ QByteArray iconv(const QByteArray& input, const char* from, const char* to)
     return process.exitCode() == 0 ? process.readAllStandardOutput() : QByteArray("iconv failed");
 }
 
+/// The bytes the program writes for this text, and how it says it wrote them.
+std::pair<QByteArray, TextFileEncoding> written(const QString& text)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("saved.txt"));
+    const Result<TextFileEncoding> encoding = writeTextFileAtomically(path, text);
+    QFile file(path);
+    if (!encoding.ok() || !file.open(QIODevice::ReadOnly)) {
+        return {QByteArray("<not written>"), TextFileEncoding::Windows1251};
+    }
+    return {file.readAll(), encoding.value()};
+}
+
 } // namespace
 
-class TestTextFileEncoding : public QObject
+class TestTextFile : public QObject
 {
     Q_OBJECT
 
@@ -62,9 +78,9 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         QFETCH(QByteArray, bytes);
-        const TextFileContent content = encodeTextFile(text);
-        QCOMPARE(content.bytes, bytes);
-        QVERIFY(!content.utf8);
+        const auto [file, encoding] = written(text);
+        QCOMPARE(file, bytes);
+        QCOMPARE(encoding, TextFileEncoding::Windows1251);
     }
 
     void textOutsideWindows1251IsWrittenAsUtf8_data()
@@ -80,11 +96,30 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         QVERIFY(!encodeWindows1251(text).has_value());
-        const TextFileContent content = encodeTextFile(text + QStringLiteral("\r\nдальше"));
-        QVERIFY(content.utf8);
-        QCOMPARE(content.bytes, QByteArray("\xEF\xBB\xBF") + (text + QStringLiteral("\r\nдальше")).toUtf8());
+        const auto [file, encoding] = written(text + QStringLiteral("\r\nдальше"));
+        QCOMPARE(encoding, TextFileEncoding::Utf8WithBom);
+        QCOMPARE(file, QByteArray("\xEF\xBB\xBF") + (text + QStringLiteral("\r\nдальше")).toUtf8());
+    }
+
+    void largeTextsAreWrittenWholeAcrossPieces_data()
+    {
+        QTest::addColumn<QString>("tail");
+        QTest::newRow("Windows-1251") << QStringLiteral("ё\r\n");
+        // The emoji's surrogate pair straddles the end of the first piece of a million characters.
+        QTest::newRow("UTF-8") << QStringLiteral("😀\r\n");
+    }
+    void largeTextsAreWrittenWholeAcrossPieces()
+    {
+        QFETCH(QString, tail);
+        const QString text = QString(1024 * 1024 - 1, QLatin1Char('x')) + tail + QString(1024 * 1024, QChar(0x0416));
+        const auto [file, encoding] = written(text);
+        if (encoding == TextFileEncoding::Windows1251) {
+            QCOMPARE(file, encodeWindows1251(text).value());
+        } else {
+            QCOMPARE(file, QByteArray("\xEF\xBB\xBF") + text.toUtf8());
+        }
     }
 };
 
-QTEST_GUILESS_MAIN(TestTextFileEncoding)
-#include "TestTextFileEncoding.moc"
+QTEST_GUILESS_MAIN(TestTextFile)
+#include "TestTextFile.moc"

@@ -20,7 +20,6 @@ public:
     void setUnreadable(bool unreadable) { m_unreadable = unreadable; }
     /// Runs before each read; lets a test change the clipboard between the reads of one tick.
     void setBeforeRead(std::function<void(int read)> hook) { m_beforeRead = std::move(hook); }
-    int reads() const { return m_reads; }
 
 private:
     QString m_text;

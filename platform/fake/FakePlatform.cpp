@@ -94,11 +94,7 @@ void FakePlatform::showMessage(const Message& message)
 
 Result<TextFileEncoding> FakePlatform::writeTextFile(const QString& path, const QString& text)
 {
-    if (m_writeFailure) {
-        const QString reason = *m_writeFailure;
-        m_writeFailure.reset();
-        return Result<TextFileEncoding>::failure(reason);
-    }
+    // Real files: the save tests need real failures (full, read-only, missing folders) anyway.
     return writeTextFileAtomically(path, text);
 }
 

@@ -31,7 +31,6 @@ public:
 
     /// Moves the clock on, running every timer tick that falls due, in time order.
     void advance(std::chrono::milliseconds duration);
-    std::chrono::milliseconds elapsed() const { return m_now; }
     int activeTimers() const;
 
     void setTimeOfDay(const QString& time) { m_timeOfDay = time; }
@@ -41,8 +40,6 @@ public:
     void failNextPrint(const QString& reason) { m_printFailure = reason; }
     const std::vector<QString>& printedDocuments() const { return m_printed; }
 
-    /// The next file write fails with this reason; otherwise files really are written.
-    void failNextWrite(const QString& reason) { m_writeFailure = reason; }
 
     const std::vector<Message>& messages() const { return m_messages; }
     /// Runs while a message is "open", before showMessage returns: lets a test act during a modal box.
@@ -65,7 +62,6 @@ private:
     QString m_timeOfDay = QStringLiteral("12:34:56");
     QString m_driveRoot;
     std::optional<QString> m_printFailure;
-    std::optional<QString> m_writeFailure;
     std::vector<QString> m_printed;
     std::vector<Message> m_messages;
     std::function<void(const Message&)> m_whileMessageOpen;

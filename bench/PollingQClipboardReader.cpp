@@ -5,9 +5,9 @@
 
 namespace vardelo::bench {
 
-Result<QString> PollingQClipboardReader::text()
+Result<ClipboardContent> PollingQClipboardReader::read()
 {
-    return QGuiApplication::clipboard()->text(QClipboard::Clipboard);
+    return ClipboardContent {QGuiApplication::clipboard()->text(QClipboard::Clipboard), false};
 }
 
 } // namespace vardelo::bench

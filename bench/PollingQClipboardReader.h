@@ -9,7 +9,7 @@ namespace vardelo::bench {
 class PollingQClipboardReader final : public ClipboardReader
 {
 public:
-    Result<QString> text() override;
+    Result<ClipboardContent> read() override;
 };
 
 } // namespace vardelo::bench

@@ -122,7 +122,7 @@ qint64 peakMemoryKb()
 class MemoryReader final : public ClipboardReader
 {
 public:
-    Result<QString> text() override { return m_text; }
+    Result<ClipboardContent> read() override { return ClipboardContent {m_text, false}; }
     void setText(const QString& text) { m_text = text; }
 
 private:
@@ -276,7 +276,7 @@ void measureReader(
         std::optional<qint64> readAt;
         if (readsCheaply) {
             loop.beforeTick = [&] {
-                if (!readAt && reader.text().ok() && reader.text().value().size() > thirtyMegabytes.size() / 2) {
+                if (!readAt && reader.read().ok() && reader.read().value().text.size() > thirtyMegabytes.size() / 2) {
                     readAt = monotonicNs();
                 }
             };
@@ -294,7 +294,7 @@ void measureReader(
         }
         if (capturedAt) {
             figures.incrMs = double(*capturedAt - ownedAt) / 1e6;
-            const QString read = reader.text().ok() ? reader.text().value() : QString();
+            const QString read = reader.read().ok() ? reader.read().value().text : QString();
             figures.sharesText = read.constData() == loop.last().text().value().constData();
         }
     }

@@ -9,8 +9,7 @@ CaptureRule::CaptureRule(ClipboardReader& clipboard, CollectionDocument& documen
     : m_clipboard(clipboard)
     , m_document(document)
     , m_lastCaptured(lastCaptured)
-{
-}
+{ }
 
 QString CaptureRule::separator()
 {
@@ -22,27 +21,32 @@ Status CaptureRule::load()
     return m_lastCaptured.setText(QString());
 }
 
-void CaptureRule::tick()
+CaptureRule::TickResult CaptureRule::tick()
 {
     // Compare. Both strings are shared, not copied, and equal strings that share their data compare at once.
     const Result<QString> last = m_lastCaptured.text();
     if (!last.ok()) {
-        return;
+        return TickResult::MayHaveMore;
     }
-    const Result<QString> seen = m_clipboard.text();
-    if (!seen.ok() || seen.value() == last.value()) {
-        return;
+    const Result<ClipboardContent> seen = m_clipboard.read();
+    if (!seen.ok()) {
+        return TickResult::MayHaveMore;
+    }
+    // A secret is neither collected nor remembered: for the collection it is as if it had never been copied.
+    if (seen.value().secret || seen.value().text == last.value()) {
+        return TickResult::NothingNew;
     }
 
-    // Append. A failure here abandons only the append.
-    if (const Result<QString> entry = m_clipboard.text(); entry.ok()) {
-        (void)m_document.append(separator() + entry.value());
+    // Append. A failure here abandons only the append; a secret in its place is never appended.
+    if (const Result<ClipboardContent> entry = m_clipboard.read(); entry.ok() && !entry.value().secret) {
+        (void)m_document.append(separator() + entry.value().text);
     }
 
     // Remember.
-    if (const Result<QString> current = m_clipboard.text(); current.ok()) {
-        (void)m_lastCaptured.setText(current.value());
+    if (const Result<ClipboardContent> current = m_clipboard.read(); current.ok() && !current.value().secret) {
+        (void)m_lastCaptured.setText(current.value().text);
     }
+    return TickResult::MayHaveMore;
 }
 
 Status CaptureRule::clear()

@@ -16,9 +16,21 @@ class TextHolder;
 /// separator and the clipboard's text to the document and remembers that text. Every step reads the
 /// clipboard afresh. A failure ends the tick, except a failed append, after which the text is still
 /// remembered (so one text is never appended twice by a failing document).
+///
+/// A text its owner marks as secret is never appended nor remembered, so copying the same text again after
+/// a secret adds no entry, as if the secret had never been on the clipboard.
 class CaptureRule final
 {
 public:
+    /// What a tick tells about the ticks to come.
+    enum class TickResult
+    {
+        /// The clipboard was read and holds nothing to collect; until it changes, ticks do nothing.
+        NothingNew,
+        /// The tick captured, or could not read; the next tick may have work.
+        MayHaveMore,
+    };
+
     CaptureRule(ClipboardReader& clipboard, CollectionDocument& document, TextHolder& lastCaptured);
 
     /// The line that precedes every entry: CR LF, fifteen hyphens, CR LF.
@@ -27,7 +39,7 @@ public:
     /// Empties the last captured text, so that text already on the clipboard is captured at once.
     Status load();
     /// Compares, appends, remembers.
-    void tick();
+    TickResult tick();
     /// Empties the document; the last captured text stays, so the clipboard is not collected again.
     Status clear();
     Result<QString> readDocument() const;

@@ -7,22 +7,29 @@
 
 namespace vardelo {
 
-/// A clipboard for tests: holds a text set by hand and fails chosen reads on demand.
+/// A clipboard for tests: holds a text set by hand, fails chosen reads on demand and tells its listener of
+/// every change, as a real desktop does.
 class FakeClipboard final : public ClipboardReader
 {
 public:
-    Result<QString> text() override;
+    Result<ClipboardContent> read() override;
 
-    void setText(const QString& text) { m_text = text; }
+    /// Another program copies this text.
+    void setText(const QString& text);
+    /// A password manager copies a text marked as secret.
+    void setSecret();
     /// Makes the read that comes readsFromNow reads after the next one fail (0: the next read).
     void failRead(int readsFromNow) { m_failingReads.insert(m_reads + readsFromNow); }
-    /// Makes every read fail until called again with false, like an owner that does not answer.
-    void setUnreadable(bool unreadable) { m_unreadable = unreadable; }
+    /// Makes every read fail until called again with false, like an owner that does not answer until it
+    /// does; its answer is a change.
+    void setUnreadable(bool unreadable);
     /// Runs before each read; lets a test change the clipboard between the reads of one tick.
     void setBeforeRead(std::function<void(int read)> hook) { m_beforeRead = std::move(hook); }
+    /// How many reads there have been.
+    int reads() const { return m_reads; }
 
 private:
-    QString m_text;
+    ClipboardContent m_content;
     std::set<int> m_failingReads;
     bool m_unreadable = false;
     int m_reads = 0;

@@ -9,7 +9,8 @@ namespace vardelo {
 
 /// Reads the clipboard through QClipboard, again only after Qt reports that its content changed, so an
 /// idle clipboard costs nothing. QClipboard cannot tell an unreadable clipboard from an empty one, and on
-/// X11 it waits for the owner's answer; the X11 reader does better where X11 is available.
+/// X11 it waits for the owner's answer; the X11 reader does better where X11 is available. On Wayland it
+/// sees copies only while the program has the focus.
 class QClipboardReader final : public QObject, public ClipboardReader
 {
     Q_OBJECT
@@ -18,10 +19,10 @@ class QClipboardReader final : public QObject, public ClipboardReader
 public:
     explicit QClipboardReader(QObject* parent = nullptr);
 
-    Result<QString> text() override;
+    Result<ClipboardContent> read() override;
 
 private:
-    QString m_text;
+    ClipboardContent m_content;
     bool m_stale = true;
 };
 

@@ -139,17 +139,17 @@ X11ClipboardReader::X11ClipboardReader(std::unique_ptr<Connection> connection, Q
 
 X11ClipboardReader::~X11ClipboardReader() = default;
 
-Result<QString> X11ClipboardReader::text()
+Result<ClipboardContent> X11ClipboardReader::read()
 {
     switch (m_state) {
     case State::Ready:
-        return m_text;
+        return ClipboardContent {m_text, false};
     case State::Reading:
-        return Result<QString>::failure(QStringLiteral("Текст буфера обмена ещё читается."));
+        return Result<ClipboardContent>::failure(QStringLiteral("Текст буфера обмена ещё читается."));
     case State::Failed:
         break;
     }
-    return Result<QString>::failure(m_failure);
+    return Result<ClipboardContent>::failure(m_failure);
 }
 
 std::uint32_t X11ClipboardReader::property() const
@@ -165,6 +165,7 @@ void X11ClipboardReader::startTransfer()
     m_propertyIndex = (m_propertyIndex + 1) % m_connection->properties.size();
     m_transfer.emplace(m_connection->atoms);
     perform(m_transfer->start());
+    notifyChange();
 }
 
 void X11ClipboardReader::perform(SelectionTransfer::Step step)
@@ -194,6 +195,7 @@ void X11ClipboardReader::perform(SelectionTransfer::Step step)
         m_transfer.reset();
         m_deadline.stop();
         m_state = State::Ready;
+        notifyChange();
         return;
     }
     xcb_flush(c);
@@ -207,6 +209,7 @@ void X11ClipboardReader::fail(const QString& reason)
     m_state = State::Failed;
     m_failure = reason;
     m_retry.start();
+    notifyChange();
 }
 
 void X11ClipboardReader::abandonPendingRead()
@@ -273,6 +276,7 @@ void X11ClipboardReader::handleEvent(const void* raw)
                 m_deadline.stop();
                 m_retry.stop();
                 m_state = State::Ready;
+                notifyChange();
             }
             return;
         }
@@ -283,6 +287,7 @@ void X11ClipboardReader::handleEvent(const void* raw)
             m_retry.stop();
             m_text = QString();
             m_state = State::Ready;
+            notifyChange();
             return;
         }
         startTransfer();

@@ -20,8 +20,8 @@ namespace vardelo {
 /// program that owns the clipboard.
 ///
 /// XFixes tells it when the clipboard changes hands; it then reads the new owner's text in the background
-/// of the event loop and keeps the text of the last completed read, so text() costs nothing while the
-/// clipboard stays as it is. While a read is under way, or after one failed, text() fails; a failed read
+/// of the event loop and keeps the text of the last completed read, so read() costs nothing while the
+/// clipboard stays as it is. While a read is under way, or after one failed, read() fails; a failed read
 /// is tried again every half second until it succeeds or the clipboard changes hands. An owner that sets
 /// the clipboard to nothing or offers no text reads as empty; an owner that merely exits leaves its text,
 /// as a copied text outlives the program it was copied from on other desktops.
@@ -36,7 +36,7 @@ public:
     static std::unique_ptr<X11ClipboardReader> create(QObject* parent = nullptr);
     ~X11ClipboardReader() override;
 
-    Result<QString> text() override;
+    Result<ClipboardContent> read() override;
 
 private:
     struct Connection;

@@ -9,7 +9,9 @@ using vardelo::test::MemoryText;
 
 namespace {
 const QString Sep = QStringLiteral("\r\n---------------\r\n");
-}
+/// Stands for a password manager's copy in the tables below.
+const QString Secret = QStringLiteral("<secret>");
+} // namespace
 
 class TestCaptureRule : public QObject
 {
@@ -36,30 +38,40 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("copies");
         QTest::addColumn<QString>("document");
 
-        QTest::newRow("one text") << QStringList{"abc"} << Sep + "abc";
-        QTest::newRow("same text twice is one entry") << QStringList{"abc", "abc"} << Sep + "abc";
-        QTest::newRow("A, B, A again is three") << QStringList{"A", "B", "A"} << Sep + "A" + Sep + "B" + Sep + "A";
-        QTest::newRow("case, spaces and line ends differ")
-            << QStringList{"a b", "A b", "a b ", "x\r\ny", "x\ny", "x\ry"}
-            << Sep + "a b" + Sep + "A b" + Sep + "a b " + Sep + "x\r\ny" + Sep + "x\ny" + Sep + "x\ry";
+        QTest::newRow("one text") << QStringList {"abc"} << Sep + "abc";
+        QTest::newRow("same text twice is one entry") << QStringList {"abc", "abc"} << Sep + "abc";
+        QTest::newRow("A, B, A again is three") << QStringList {"A", "B", "A"} << Sep + "A" + Sep + "B" + Sep + "A";
+        QTest::newRow("case, spaces and line ends differ") << QStringList {"a b", "A b", "a b ", "x\r\ny", "x\ny",
+            "x\ry"} << Sep + "a b" + Sep + "A b" + Sep + "a b " + Sep + "x\r\ny" + Sep + "x\ny" + Sep + "x\ry";
         QTest::newRow("text kept exactly")
-            << QStringList{QStringLiteral("таб\tNBSP\u00A0ls\u2028ps\u2029nul") + QChar(0) + "!"}
+            << QStringList {QStringLiteral("таб\tNBSP\u00A0ls\u2028ps\u2029nul") + QChar(0) + "!"}
             << Sep + QStringLiteral("таб\tNBSP\u00A0ls\u2028ps\u2029nul") + QChar(0) + "!";
         QTest::newRow("emptied clipboard adds the separator alone")
-            << QStringList{"abc", "", "abc"} << Sep + "abc" + Sep + Sep + "abc";
-        QTest::newRow("empty clipboard at start adds nothing") << QStringList{"", ""} << QString();
+            << QStringList {"abc", "", "abc"} << Sep + "abc" + Sep + Sep + "abc";
+        QTest::newRow("empty clipboard at start adds nothing") << QStringList {"", ""} << QString();
+        QTest::newRow("a secret is never collected") << QStringList {"A", Secret, "B"} << Sep + "A" + Sep + "B";
+        QTest::newRow("the text before a secret again is no new entry")
+            << QStringList {"A", Secret, "A", Secret, Secret, "B"} << Sep + "A" + Sep + "B";
+        QTest::newRow("a secret first") << QStringList {Secret, ""} << QString();
     }
     void copiesBecomeEntries()
     {
         QFETCH(QStringList, copies);
         QFETCH(QString, document);
+        QString last;
         for (const QString& copy : copies) {
-            m_clipboard->setText(copy);
+            if (copy == Secret) {
+                m_clipboard->setSecret();
+            } else {
+                m_clipboard->setText(copy);
+                last = copy;
+            }
             m_rule->tick();
-            m_rule->tick(); // a second tick over the same clipboard adds nothing
+            // A second tick over the same clipboard adds nothing, and says it has nothing to do.
+            QCOMPARE(m_rule->tick(), CaptureRule::TickResult::NothingNew);
         }
         QCOMPARE(m_document->value, document);
-        QCOMPARE(m_last->value, copies.last());
+        QCOMPARE(m_last->value, last);
     }
 
     void textOnTheClipboardAtStartIsCaptured()
@@ -162,15 +174,19 @@ private Q_SLOTS:
 
     void unreadableClipboardAddsNothing()
     {
-        m_clipboard->setText(QStringLiteral("text"));
-        m_clipboard->setUnreadable(true);
-        for (int i = 0; i < 10; ++i) {
+        // Before and after a capture: a failed read taken for an empty clipboard would add an empty entry.
+        for (const QString& copy : {QStringLiteral("text"), QStringLiteral("more")}) {
+            const QString before = m_document->value;
+            m_clipboard->setText(copy);
+            m_clipboard->setUnreadable(true);
+            for (int i = 0; i < 10; ++i) {
+                QCOMPARE(m_rule->tick(), CaptureRule::TickResult::MayHaveMore);
+            }
+            QCOMPARE(m_document->value, before);
+            m_clipboard->setUnreadable(false);
             m_rule->tick();
+            QCOMPARE(m_document->value, before + Sep + copy);
         }
-        QCOMPARE(m_document->value, QString());
-        m_clipboard->setUnreadable(false);
-        m_rule->tick();
-        QCOMPARE(m_document->value, Sep + "text");
     }
 
 private:

@@ -99,7 +99,7 @@ private Q_SLOTS:
         QVERIFY(m_other->copy("already there"));
         startReader();
         // The first read cannot know the text yet and must not pass for an empty clipboard.
-        QVERIFY(!m_reader->text().ok());
+        QVERIFY(!m_reader->read().ok());
         QTRY_COMPARE_WITH_TIMEOUT(m_document->text().value(), Sep + "already there", 5000);
     }
 
@@ -121,7 +121,7 @@ private Q_SLOTS:
         } else {
             QVERIFY(m_other->own({}, {"--clear"}));
         }
-        QTRY_VERIFY_WITH_TIMEOUT(m_reader->text().ok() && m_reader->text().value().isEmpty(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_reader->read().ok() && m_reader->read().value().text.isEmpty(), 5000);
         QTRY_COMPARE_WITH_TIMEOUT(m_document->text().value(), Sep, 5000);
     }
 
@@ -129,7 +129,7 @@ private Q_SLOTS:
     {
         m_owner->stop();
         QTest::qWait(StallWindowMs);
-        QCOMPARE(m_reader->text().value(), QStringLiteral("start"));
+        QCOMPARE(m_reader->read().value().text, QStringLiteral("start"));
         QCOMPARE(m_document->text().value(), QString());
 
         QVERIFY(m_other->copy("start"));
@@ -152,7 +152,7 @@ private Q_SLOTS:
         QVERIFY(m_other->own("late", {"--stop-when-owning"}));
         m_maxGapMs = 0;
         QTest::qWait(StallWindowMs);
-        QVERIFY(!m_reader->text().ok());
+        QVERIFY(!m_reader->read().ok());
         QCOMPARE(m_document->text().value(), QString());
         QVERIFY2(m_maxGapMs < MaxTickGapMs, qPrintable(QString::number(m_maxGapMs)));
 

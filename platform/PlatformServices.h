@@ -42,6 +42,8 @@ public:
 
     /// The local time of day with hours, minutes and seconds, in the user's time format.
     virtual QString timeOfDay() const = 0;
+    /// How long until the local time of day reaches its next whole second.
+    virtual std::chrono::milliseconds untilNextSecond() const = 0;
 
     /// Prints the text on the default printer as one document, without asking.
     virtual Status print(const QString& document) = 0;

@@ -25,6 +25,8 @@ namespace {
 
 constexpr auto CaptureInterval = 10ms;
 constexpr auto ClockInterval = 1000ms;
+/// The clock ticks this long after each whole second, so that it always reads the second just begun.
+constexpr auto ClockLag = 5ms;
 
 } // namespace
 
@@ -42,11 +44,15 @@ MainWindow::MainWindow(PlatformServices& platform, ProgramWindows& windows)
     Form_Load();
     m_captureTimer = m_platform.createTimer(CaptureInterval, [this] { Timer1_Timer(); });
     m_clockTimer = m_platform.createTimer(ClockInterval, [this] { Timer2_Timer(); });
+    m_platform.clipboard().setChangeListener([this] { wakeCapture(); });
     m_captureTimer->start();
     m_clockTimer->start();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    m_platform.clipboard().setChangeListener({});
+}
 
 void MainWindow::buildControls()
 {
@@ -107,6 +113,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
     // Nothing of the program may stay behind, hidden or not: the other windows go first.
     m_windows.closeSave();
     m_windows.closeSplash();
+    m_platform.clipboard().setChangeListener({});
     m_captureTimer->stop();
     m_clockTimer->stop();
     event->accept();
@@ -119,12 +126,28 @@ void MainWindow::Form_Load()
 
 void MainWindow::Timer1_Timer()
 {
-    m_capture->tick();
+    // The capture rests while there is nothing to collect, and the clipboard's next change wakes it; a
+    // change told while this tick ran must not be slept through.
+    m_changeNoticed = false;
+    if (m_capture->tick() == CaptureRule::TickResult::NothingNew && !m_changeNoticed) {
+        m_captureTimer->stop();
+    }
+}
+
+void MainWindow::wakeCapture()
+{
+    m_changeNoticed = true;
+    if (!m_captureTimer->isActive()) {
+        m_captureTimer->start();
+    }
 }
 
 void MainWindow::Timer2_Timer()
 {
     m_clock->setText(m_platform.timeOfDay());
+    // Ticking on the whole second keeps the clock from showing one second twice and skipping the next, as a
+    // timer that only keeps its interval slowly drifts against the time of day.
+    m_clockTimer->startIn(m_platform.untilNextSecond() + ClockLag);
 }
 
 void MainWindow::Command4_Click()

@@ -37,6 +37,8 @@ private:
     void buildControls();
     void Form_Load();
     void Timer1_Timer();
+    /// The clipboard may hold something new: the capture ticks again.
+    void wakeCapture();
     void Timer2_Timer();
     void Command4_Click();
     void Command2_Click();
@@ -52,6 +54,7 @@ private:
     std::unique_ptr<CaptureRule> m_capture;
     std::unique_ptr<Timer> m_captureTimer;
     std::unique_ptr<Timer> m_clockTimer;
+    bool m_changeNoticed = false;
 };
 
 } // namespace vardelo

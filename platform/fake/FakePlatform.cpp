@@ -15,11 +15,12 @@ public:
     { }
     ~FakeTimer() override { m_platform.m_timers.erase(m_id); }
 
-    void start() override
+    void start() override { startIn(interval()); }
+    void startIn(std::chrono::milliseconds firstTick) override
     {
         TimerState& state = m_platform.m_timers.at(m_id);
         state.active = true;
-        state.nextDue = m_platform.m_now + state.interval;
+        state.nextDue = m_platform.m_now + firstTick;
     }
     void stop() override { m_platform.m_timers.at(m_id).active = false; }
     bool isActive() const override { return m_platform.m_timers.at(m_id).active; }
@@ -65,6 +66,12 @@ void FakePlatform::advance(std::chrono::milliseconds duration)
         onTick();
     }
     m_now = until;
+}
+
+std::chrono::milliseconds FakePlatform::untilNextSecond() const
+{
+    using namespace std::chrono_literals;
+    return 1000ms - (m_now + m_wallClockOffset) % 1000ms;
 }
 
 int FakePlatform::activeTimers() const

@@ -24,6 +24,7 @@ public:
     FakeClipboard& clipboard() override { return m_clipboard; }
     std::unique_ptr<Timer> createTimer(std::chrono::milliseconds interval, std::function<void()> onTick) override;
     QString timeOfDay() const override { return m_timeOfDay; }
+    std::chrono::milliseconds untilNextSecond() const override;
     Status print(const QString& document) override;
     void showMessage(const Message& message) override;
     QString driveRoot() const override { return m_driveRoot; }
@@ -34,12 +35,13 @@ public:
     int activeTimers() const;
 
     void setTimeOfDay(const QString& time) { m_timeOfDay = time; }
+    /// Where the wall clock stands when the fake's own clock is at zero; whole seconds by default.
+    void setWallClockOffset(std::chrono::milliseconds offset) { m_wallClockOffset = offset; }
     void setDriveRoot(const QString& root) { m_driveRoot = root; }
 
     /// The next print fails with this reason.
     void failNextPrint(const QString& reason) { m_printFailure = reason; }
     const std::vector<QString>& printedDocuments() const { return m_printed; }
-
 
     const std::vector<Message>& messages() const { return m_messages; }
     /// Runs while a message is "open", before showMessage returns: lets a test act during a modal box.
@@ -56,6 +58,7 @@ private:
     };
 
     std::chrono::milliseconds m_now {0};
+    std::chrono::milliseconds m_wallClockOffset {0};
     int m_nextTimerId = 0;
     std::map<int, TimerState> m_timers;
     FakeClipboard m_clipboard;

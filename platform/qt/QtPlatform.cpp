@@ -31,6 +31,11 @@ QString QtPlatform::timeOfDay() const
     return locale.toString(QTime::currentTime(), timeOfDayFormat(locale));
 }
 
+std::chrono::milliseconds QtPlatform::untilNextSecond() const
+{
+    return std::chrono::milliseconds(1000 - QTime::currentTime().msec());
+}
+
 Status QtPlatform::print(const QString& document)
 {
     return printOnDefaultPrinter(document);

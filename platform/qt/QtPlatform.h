@@ -19,6 +19,7 @@ public:
     ClipboardReader& clipboard() override { return *m_clipboard; }
     std::unique_ptr<Timer> createTimer(std::chrono::milliseconds interval, std::function<void()> onTick) override;
     QString timeOfDay() const override;
+    std::chrono::milliseconds untilNextSecond() const override;
     Status print(const QString& document) override;
     void showMessage(const Message& message) override;
     QString driveRoot() const override;

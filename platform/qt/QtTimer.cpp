@@ -3,12 +3,17 @@
 namespace vardelo {
 
 QtTimer::QtTimer(std::chrono::milliseconds interval, std::function<void()> onTick)
+    : m_interval(interval)
 {
-    using namespace std::chrono_literals;
     m_timer.setInterval(interval);
-    // A coarse timer may be 5 % late on every tick; at 10 ms that is the whole margin of a capture.
-    m_timer.setTimerType(interval < 1s ? Qt::PreciseTimer : Qt::CoarseTimer);
-    QObject::connect(&m_timer, &QTimer::timeout, &m_timer, std::move(onTick));
+    m_timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this, onTick = std::move(onTick)] {
+        // After a first tick of its own, the timer goes back to its interval.
+        if (m_timer.intervalAsDuration() != m_interval) {
+            m_timer.setInterval(m_interval);
+        }
+        onTick();
+    });
 }
 
 } // namespace vardelo

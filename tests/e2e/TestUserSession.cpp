@@ -1,4 +1,5 @@
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -89,7 +90,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(desktop::findWindow(QStringLiteral("Сохранение")).isEmpty(), 10000);
 
         QFile saved(home.path() + QStringLiteral("/Выписки.txt"));
-        QVERIFY2(saved.open(QIODevice::ReadOnly), qPrintable(saved.fileName()));
+        QVERIFY2(saved.open(QIODevice::ReadOnly), qPrintable(QDir(home.path()).entryList(QDir::Files).join("|")));
         QCOMPARE(saved.readAll(),
             QByteArray("\r\n---------------\r\nstart\r\n---------------\r\n"
                        "\xCF\xE5\xF0\xE2\xE0\xFF \xE2\xFB\xEF\xE8\xF1\xEA\xE0\r\n"

@@ -119,8 +119,11 @@ private Q_SLOTS:
         QCOMPARE(m_windows->main()->palette().color(QPalette::Window), application.color(QPalette::Highlight));
     }
 
-    void clockShowsZerosUntilItsFirstTick()
+    void clockShowsZerosUntilItsFirstTickThenTicksOnTheSecond()
     {
+        // The window opens 300 ms into a second: the clock's first tick comes a second later, the next ones
+        // just after each whole second.
+        m_platform->setWallClockOffset(300ms);
         m_windows->showMain();
         m_platform->setTimeOfDay(QStringLiteral("09:15:07"));
         m_platform->advance(999ms);
@@ -128,8 +131,15 @@ private Q_SLOTS:
         m_platform->advance(1ms);
         QCOMPARE(control<QLabel>("Label1")->text(), QStringLiteral("09:15:07"));
         m_platform->setTimeOfDay(QStringLiteral("09:15:08"));
-        m_platform->advance(1000ms);
+        m_platform->advance(700ms);
+        QCOMPARE(control<QLabel>("Label1")->text(), QStringLiteral("09:15:07"));
+        m_platform->advance(10ms);
         QCOMPARE(control<QLabel>("Label1")->text(), QStringLiteral("09:15:08"));
+        m_platform->setTimeOfDay(QStringLiteral("09:15:09"));
+        m_platform->advance(990ms);
+        QCOMPARE(control<QLabel>("Label1")->text(), QStringLiteral("09:15:08"));
+        m_platform->advance(10ms);
+        QCOMPARE(control<QLabel>("Label1")->text(), QStringLiteral("09:15:09"));
     }
 
     void captureRunsFromCreationAndNewKeepsTheLastCapture()
@@ -148,6 +158,34 @@ private Q_SLOTS:
         m_platform->clipboard().setText(QStringLiteral("next"));
         m_platform->advance(10ms);
         QCOMPARE(documentText(), Sep + "next");
+    }
+
+    void captureRestsUntilTheClipboardChanges()
+    {
+        FakeClipboard& clipboard = m_platform->clipboard();
+        clipboard.setText(QStringLiteral("one"));
+        m_windows->showMain();
+        m_platform->advance(20ms); // captures, then finds nothing new
+        const int reads = clipboard.reads();
+        m_platform->advance(5000ms);
+        QCOMPARE(clipboard.reads(), reads);
+        QCOMPARE(m_platform->activeTimers(), 1); // the clock
+
+        // A copy wakes it; an owner that does not answer yet keeps it ticking until it does.
+        clipboard.setUnreadable(true);
+        clipboard.setText(QStringLiteral("two"));
+        m_platform->advance(100ms);
+        QCOMPARE(clipboard.reads(), reads + 10);
+        QCOMPARE(documentText(), Sep + "one");
+        clipboard.setUnreadable(false);
+        m_platform->advance(10ms);
+        QCOMPARE(documentText(), Sep + "one" + Sep + "two");
+
+        // A secret wakes it too, adds nothing and lets it rest again.
+        clipboard.setSecret();
+        m_platform->advance(1000ms);
+        QCOMPARE(documentText(), Sep + "one" + Sep + "two");
+        QCOMPARE(m_platform->activeTimers(), 1);
     }
 
     void printSendsTheWholeDocumentTypedTextIncluded()

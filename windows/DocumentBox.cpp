@@ -5,33 +5,17 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QScrollBar>
-#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+
+#include "windows/ExactText.h"
 
 namespace vardelo {
 
 namespace {
 
 /// Qt's text documents count in int; one more character than this and positions overflow.
-constexpr qsizetype MaxShownLength = std::numeric_limits<int>::max() - 1;
-
-/// Runs a change of the box's own making with the edit recorder silenced.
-class OwnChange final
-{
-public:
-    explicit OwnChange(bool& flag)
-        : m_flag(flag)
-    {
-        m_flag = true;
-    }
-    ~OwnChange() { m_flag = false; }
-    OwnChange(const OwnChange&) = delete;
-    OwnChange& operator=(const OwnChange&) = delete;
-
-private:
-    bool& m_flag;
-};
+constexpr qsizetype MaxLength = std::numeric_limits<int>::max() - 1;
 
 /// The most of one appended text the widget takes in one event-loop turn: a few milliseconds of Qt's work.
 constexpr qsizetype SliceLength = 64 * 1024;
@@ -39,6 +23,28 @@ constexpr qsizetype SliceLength = 64 * 1024;
 Status documentFull()
 {
     return Status::failure(QStringLiteral("Документ достиг предельного размера."));
+}
+
+QByteArray utf16Bytes(const QString& text)
+{
+    return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * qsizetype(sizeof(char16_t)));
+}
+
+QString fromUtf16Bytes(const QByteArray& bytes)
+{
+    return QString(reinterpret_cast<const QChar*>(bytes.constData()), bytes.size() / qsizetype(sizeof(char16_t)));
+}
+
+/// Runs an edit of the box's own making: one change for the layout, and none for the undo history, which
+/// would otherwise keep a record of every line the program appends.
+template <typename Edit> void editWithoutUndo(QTextDocument* document, Edit edit)
+{
+    document->setUndoRedoEnabled(false);
+    QTextCursor cursor(document);
+    cursor.beginEditBlock();
+    edit(cursor);
+    cursor.endEditBlock();
+    document->setUndoRedoEnabled(true);
 }
 
 } // namespace
@@ -49,7 +55,6 @@ DocumentBox::DocumentBox(QWidget* parent)
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    connect(document(), &QTextDocument::contentsChange, this, &DocumentBox::recordEdit);
     m_slices.setInterval(0);
     connect(&m_slices, &QTimer::timeout, this, &DocumentBox::showNextSlice);
 }
@@ -58,50 +63,57 @@ DocumentBox::~DocumentBox() = default;
 
 Result<QString> DocumentBox::text() const
 {
-    return m_mirror.text();
+    QString text = exactText(*document());
+    if (!m_pending.empty()) {
+        text.reserve(text.size() + m_pendingLength);
+        text += QStringView(m_pending.front()).sliced(m_pendingShown);
+        for (auto it = std::next(m_pending.begin()); it != m_pending.end(); ++it) {
+            text += *it;
+        }
+    }
+    return text;
 }
 
 Status DocumentBox::setText(const QString& text)
 {
-    if (ExactTextMirror::widgetLengthOf(text) > MaxShownLength) {
+    if (text.size() > MaxLength) {
         return documentFull();
     }
     if (!m_pending.empty()) {
         m_pending.clear();
         m_pendingShown = 0;
+        m_pendingLength = 0;
         m_slices.stop();
         setReadOnly(m_readOnlyBeforePending);
     }
-    {
-        const OwnChange own(m_changingItself);
-        setPlainText(text);
-    }
-    m_mirror.reset(text);
+    editWithoutUndo(document(), [&text](QTextCursor& cursor) {
+        cursor.select(QTextCursor::Document);
+        cursor.removeSelectedText();
+        insertExactText(cursor, text);
+    });
     return Status::success();
 }
 
 Status DocumentBox::append(const QString& text)
 {
-    if (ExactTextMirror::widgetLengthOf(text) > MaxShownLength - m_mirror.widgetLength()) {
+    if (text.size() > MaxLength - shownLength() - m_pendingLength) {
         return documentFull();
     }
-    const qsizetype end = m_mirror.widgetLength();
-    const bool caretAtEnd = textCursor().position() == end && !textCursor().hasSelection();
     if (!m_pending.empty() || text.size() > SliceLength) {
         if (m_pending.empty()) {
-            m_followPending = caretAtEnd;
+            m_followPending = caretAtEnd();
             m_readOnlyBeforePending = isReadOnly();
             // The user's edits would land among texts the widget does not show yet.
             setReadOnly(true);
             m_slices.start();
         }
         m_pending.push_back(text);
-        m_mirror.insertExact(end, text);
+        m_pendingLength += text.size();
         return Status::success();
     }
+    const bool follow = caretAtEnd();
     showAtEnd(text);
-    m_mirror.insertExact(end, text);
-    if (caretAtEnd) {
+    if (follow) {
         moveCursor(QTextCursor::End);
         ensureCursorVisible();
     }
@@ -121,8 +133,9 @@ void DocumentBox::showNextSlice()
     if (length > 0 && sliceEnd < text.size() && text[sliceEnd - 1] == u'\r' && text[sliceEnd] == u'\n') {
         ++length;
     }
-    showAtEnd(text.sliced(m_pendingShown, length));
+    showAtEnd(QStringView(text).sliced(m_pendingShown, length));
     m_pendingShown += length;
+    m_pendingLength -= length;
     if (m_pendingShown < text.size()) {
         return;
     }
@@ -139,16 +152,28 @@ void DocumentBox::showNextSlice()
     }
 }
 
-void DocumentBox::showAtEnd(const QString& text)
+void DocumentBox::showAtEnd(QStringView text)
 {
-    const OwnChange own(m_changingItself);
-    // What the program appends is not the user's edit to undo, and keeping undo records of it would cost
-    // memory in proportion to the whole collection. Turning undo off clears what the user could undo.
-    document()->setUndoRedoEnabled(false);
-    QTextCursor cursor(document());
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(text);
-    document()->setUndoRedoEnabled(true);
+    // Qt moves a selection's end that stands where text is inserted; what the program appends must not join
+    // what the user selected, or the next Delete would take the new entry with it.
+    const QTextCursor selection = textCursor();
+    const int anchor = selection.anchor();
+    const int position = selection.position();
+    // What the program appends is not the user's edit to undo. Turning undo off clears what the user could
+    // undo; keeping it would record every appended line and let Ctrl+Z take entries away.
+    editWithoutUndo(document(), [text](QTextCursor& cursor) {
+        cursor.movePosition(QTextCursor::End);
+        insertExactText(cursor, text);
+    });
+    if (anchor != position && (textCursor().anchor() != anchor || textCursor().position() != position)) {
+        QTextCursor kept = textCursor();
+        kept.setPosition(anchor);
+        kept.setPosition(position, QTextCursor::KeepAnchor);
+        // Setting the cursor scrolls to it; the user's view stays where it was.
+        const int scrolled = verticalScrollBar()->value();
+        setTextCursor(kept);
+        verticalScrollBar()->setValue(scrolled);
+    }
 }
 
 void DocumentBox::keyPressEvent(QKeyEvent* event)
@@ -156,7 +181,7 @@ void DocumentBox::keyPressEvent(QKeyEvent* event)
     // A line break typed into the box is CR LF, as in a classic edit box; Qt would make Shift+Enter a
     // soft line separator instead.
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !isReadOnly()) {
-        insertAtCaret(QStringLiteral("\r\n"));
+        insertAtCaret(u"\r\n");
         event->accept();
         return;
     }
@@ -165,66 +190,61 @@ void DocumentBox::keyPressEvent(QKeyEvent* event)
 
 QMimeData* DocumentBox::createMimeDataFromSelection() const
 {
-    // Copy what the document really holds, not Qt's rendering of it (which turns NBSP into spaces).
+    // What the document really holds, not Qt's rendering of it (which turns NBSP into spaces and every line
+    // end into LF).
     const QTextCursor cursor = textCursor();
+    const QString exact = exactText(*document(), cursor.selectionStart(), cursor.selectionEnd());
     auto mime = std::make_unique<QMimeData>();
-    mime->setText(m_mirror.exactRange(cursor.selectionStart(), cursor.selectionEnd()));
+    mime->setText(exact);
+    // Some desktops change a plain text's line ends on the way through the clipboard; this one is ours.
+    mime->setData(QLatin1String(ExactTextMimeType), utf16Bytes(exact));
     return mime.release();
+}
+
+bool DocumentBox::canInsertFromMimeData(const QMimeData* source) const
+{
+    return source->hasFormat(QLatin1String(ExactTextMimeType)) || QPlainTextEdit::canInsertFromMimeData(source);
 }
 
 void DocumentBox::insertFromMimeData(const QMimeData* source)
 {
-    if (source != nullptr && source->hasText()) {
-        insertAtCaret(source->text());
+    if (source == nullptr) {
         return;
     }
-    QPlainTextEdit::insertFromMimeData(source);
+    if (source->hasFormat(QLatin1String(ExactTextMimeType))) {
+        insertAtCaret(fromUtf16Bytes(source->data(QLatin1String(ExactTextMimeType))));
+    } else if (source->hasText()) {
+        insertAtCaret(source->text());
+    } else {
+        QPlainTextEdit::insertFromMimeData(source);
+    }
 }
 
-void DocumentBox::insertAtCaret(const QString& exact)
+void DocumentBox::insertAtCaret(QStringView exact)
 {
-    QTextCursor cursor = textCursor();
-    if (cursor.hasSelection()) {
-        cursor.removeSelectedText(); // recorded as the user's edit
-    }
-    if (ExactTextMirror::widgetLengthOf(exact) > MaxShownLength - m_mirror.widgetLength()) {
+    if (exact.size() > MaxLength - shownLength() - m_pendingLength) {
         return;
     }
-    const int position = cursor.position();
-    {
-        const OwnChange own(m_changingItself);
-        cursor.insertText(exact);
-    }
-    m_mirror.insertExact(position, exact);
+    // One step to undo: the selection it replaced comes back with it.
+    QTextCursor cursor = textCursor();
+    cursor.beginEditBlock();
+    cursor.removeSelectedText();
+    insertExactText(cursor, exact);
+    cursor.endEditBlock();
     setTextCursor(cursor);
     ensureCursorVisible();
 }
 
-qsizetype DocumentBox::shownLength() const
+int DocumentBox::shownLength() const
 {
     // A document always ends in one block that holds no character of the text.
     return document()->characterCount() - 1;
 }
 
-void DocumentBox::recordEdit(int position, int removed, int added)
+bool DocumentBox::caretAtEnd() const
 {
-    if (m_changingItself) {
-        return;
-    }
-    const qsizetype before = m_mirror.widgetLength();
-    const qsizetype after = shownLength();
-    // Qt may count the document's closing block in the range; derive the range from the lengths instead.
-    qsizetype removedNow = std::min<qsizetype>(removed, before - position);
-    qsizetype addedNow = removedNow + (after - before);
-    if (position < 0 || removedNow < 0 || addedNow < 0 || position + addedNow > after) {
-        removedNow = before - position;
-        addedNow = after - position;
-    }
-    Q_UNUSED(added);
-    QTextCursor shown(document());
-    shown.setPosition(position);
-    shown.setPosition(static_cast<int>(position + addedNow), QTextCursor::KeepAnchor);
-    m_mirror.applyWidgetEdit(position, removedNow, shown.selectedText());
+    const QTextCursor cursor = textCursor();
+    return cursor.position() == shownLength() && !cursor.hasSelection();
 }
 
 } // namespace vardelo

@@ -44,26 +44,41 @@ Result<QString> SaveLocation::pathFor(const QString& name) const
     }
     QString relative = name + QStringLiteral(".txt");
     relative.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    QString root = m_root;
-    root.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    const QString cleanRoot = QDir::cleanPath(root);
-    const QString path = root + relative;
-    const QString cleanPath = QDir::cleanPath(path);
-    // "..\..\etc\x" or "\etc\x" must not reach past the drive root.
-    const QString inside = cleanRoot.endsWith(QLatin1Char('/')) ? cleanRoot : cleanRoot + QLatin1Char('/');
-    if (relative.startsWith(QLatin1Char('/')) || QDir::isAbsolutePath(relative) || !cleanPath.startsWith(inside)) {
+    const auto outside = [this] {
         return Result<QString>::failure(QStringLiteral("Файл можно сохранить только в папке %1, а не за её пределами.")
                                             .arg(QDir::toNativeSeparators(m_root)));
+    };
+    // Only a leading separator makes a name absolute; a leading colon is just a character of the file name.
+    if (relative.startsWith(QLatin1Char('/'))) {
+        return outside();
     }
-    return path;
+    // Steps are taken by their text alone: "link\..\x" is x beside link, wherever link points.
+    QStringList steps;
+    for (const QString& step : relative.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (step == QLatin1String("..")) {
+            if (steps.isEmpty()) {
+                return outside();
+            }
+            steps.removeLast();
+        } else if (step != QLatin1String(".")) {
+            steps.append(step);
+        }
+    }
+    QString root = m_root;
+    root.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return root + steps.join(QLatin1Char('/'));
 }
 
-QString SaveLocation::savedMessage(const QString& name, const QString& path) const
+QString SaveLocation::savedMessage(const QString& path) const
 {
+    const QString saved = QStringLiteral("Вся информация сохранена в файл ");
     if (hasDriveLetter()) {
-        return QStringLiteral("Вся информация сохранена в файл ") + m_root + name + QStringLiteral(".TXT");
+        // Drive paths are shown with backslashes and the extension in capitals, on every system.
+        QString shown = path.chopped(4);
+        shown.replace(QLatin1Char('/'), QLatin1Char('\\'));
+        return saved + shown + QStringLiteral(".TXT");
     }
-    return QStringLiteral("Вся информация сохранена в файл ") + QDir::toNativeSeparators(QDir::cleanPath(path));
+    return saved + QDir::toNativeSeparators(path);
 }
 
 } // namespace vardelo

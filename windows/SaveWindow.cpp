@@ -90,7 +90,7 @@ void SaveWindow::Command1_Click()
         showError(path.value(), written.reason());
         return;
     }
-    QString message = m_location.savedMessage(name, path.value());
+    QString message = m_location.savedMessage(path.value());
     if (written.value() == TextFileEncoding::Utf8WithBom) {
         message += QStringLiteral("\nФайл записан в кодировке UTF-8, потому что в тексте есть символы, "
                                   "которых нет в кодировке Windows-1251.");

@@ -64,6 +64,10 @@ private Q_SLOTS:
                                        << ":-).txt" << QString();
         QTest::newRow("back through a link") << "link\\..\\x"
                                              << "x.txt" << QString();
+        // The file system takes 255 bytes: "Ж" is two in UTF-8.
+        QTest::newRow("250 bytes") << QString(125, QChar(0x0416)) << QString(125, QChar(0x0416)) + ".txt" << QString();
+        QTest::newRow("255 bytes with .txt") << QString(251, 'x') << QString(251, 'x') + ".txt" << QString();
+        QTest::newRow("256 bytes") << QString(128, QChar(0x0416)) << QString() << QStringLiteral("слишком длинное");
         QTest::newRow("up once") << "..\\x" << QString() << outside;
         QTest::newRow("up and out") << "..\\..\\etc\\x" << QString() << outside;
         QTest::newRow("down, then up past the root") << "sub\\..\\..\\home\\x" << QString() << outside;
@@ -80,8 +84,12 @@ private Q_SLOTS:
         const QString home = m_dir->path() + QStringLiteral("/home/");
         const SaveLocation location(home);
         const Result<QString> path = location.pathFor(name);
-        const Status written
-            = path.ok() ? writeTextFileAtomically(path.value(), QStringLiteral("x")).status() : path.status();
+        // Twice: the second save replaces a file, and its temporary name must fit beside a long one.
+        const auto save = [&path](const QString& text) {
+            return path.ok() ? writeTextFileAtomically(path.value(), text).status() : path.status();
+        };
+        QCOMPARE(save(QStringLiteral("first")).ok(), !file.isEmpty());
+        const Status written = save(QStringLiteral("second"));
         if (file.isEmpty()) {
             QVERIFY(!written.ok());
             QVERIFY2(written.reason().contains(reason), qPrintable(written.reason()));
@@ -90,6 +98,9 @@ private Q_SLOTS:
             QVERIFY2(written.ok(), qPrintable(written.reason()));
             QCOMPARE(location.savedMessage(path.value()), Saved + home + file);
             QCOMPARE(files(), QStringList {QStringLiteral("home/") + file});
+            QFile saved(home + file);
+            QVERIFY(saved.open(QIODevice::ReadOnly));
+            QCOMPARE(saved.readAll(), QByteArray("second"));
         }
     }
 

@@ -147,16 +147,18 @@ private Q_SLOTS:
     void failedSaveLosesNothing_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::newRow("missing folder") << "нет такой папки\\x";
-        QTest::newRow("a folder in the way") << "folder";
-        QTest::newRow("outside the drive") << "..\\..\\etc\\x";
-        QTest::newRow("absolute path") << "\\tmp\\x";
-        QTest::newRow("NUL in the name") << QStringLiteral("a") + QChar(0);
-        QTest::newRow("name too long") << QString(300, QLatin1Char('x'));
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing folder") << "нет такой папки\\x" << QStringLiteral("не найдена");
+        QTest::newRow("a folder in the way") << "folder" << QStringLiteral("уже есть папка");
+        QTest::newRow("outside the drive") << "..\\..\\etc\\x" << QStringLiteral("за её пределами");
+        QTest::newRow("absolute path") << "\\tmp\\x" << QStringLiteral("за её пределами");
+        QTest::newRow("NUL in the name") << QStringLiteral("a") + QChar(0) << QStringLiteral("недопустимый");
+        QTest::newRow("name too long") << QString(300, QLatin1Char('x')) << QStringLiteral("слишком длинное");
     }
     void failedSaveLosesNothing()
     {
         QFETCH(QString, name);
+        QFETCH(QString, reason);
         QVERIFY(QDir(m_home->path()).mkdir(QStringLiteral("folder.txt")));
         copy(QStringLiteral("keep"));
         saveAs(name);
@@ -166,6 +168,7 @@ private Q_SLOTS:
         QCOMPARE(message.icon, Message::Icon::Warning);
         QCOMPARE(message.title, QStringLiteral("Ошибка"));
         QVERIFY2(message.text.startsWith(QStringLiteral("Не удалось сохранить файл ")), qPrintable(message.text));
+        QVERIFY2(message.text.section(QLatin1Char('\n'), 1).contains(reason), qPrintable(message.text));
         QVERIFY(!message.text.contains(QStringLiteral("Вся информация")));
         QVERIFY(m_windows->save()->isVisible());
         QCOMPARE(nameBox()->text(), name);
@@ -176,12 +179,14 @@ private Q_SLOTS:
     void fullOrReadOnlyDiskKeepsTheOldFile_data()
     {
         QTest::addColumn<bool>("readOnly");
-        QTest::newRow("disk full") << false;
-        QTest::newRow("read-only disk") << true;
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("disk full") << false << QStringLiteral("не хватает места");
+        QTest::newRow("read-only disk") << true << QStringLiteral("только для чтения");
     }
     void fullOrReadOnlyDiskKeepsTheOldFile()
     {
         QFETCH(bool, readOnly);
+        QFETCH(QString, reason);
         test::SmallDisk disk(QStringLiteral("size=64k"));
         if (!disk.mounted()) {
             QSKIP("mounting a small tmpfs needs root");
@@ -201,6 +206,7 @@ private Q_SLOTS:
         copy(QString(100 * 1024, QLatin1Char('x'))); // more than the disk holds
         saveAs(QStringLiteral("notes"));
         QCOMPARE(m_platform->messages().back().title, QStringLiteral("Ошибка"));
+        QVERIFY2(m_platform->messages().back().text.contains(reason), qPrintable(m_platform->messages().back().text));
         QVERIFY(m_windows->save()->isVisible());
         QCOMPARE(fileBytes(disk.root() + QStringLiteral("notes.txt")), old);
         QCOMPARE(QDir(disk.root()).entryList(QDir::Files | QDir::Hidden), QStringList {"notes.txt"});

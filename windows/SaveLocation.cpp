@@ -1,15 +1,8 @@
 #include "windows/SaveLocation.h"
 
 #include <QDir>
-#include <QFontMetrics>
 
 namespace vardelo {
-
-namespace {
-
-const QString LabelStart = QStringLiteral("Введите Имя файла. Он будет сохранен ");
-
-} // namespace
 
 SaveLocation::SaveLocation(QString driveRoot)
     : m_root(std::move(driveRoot))
@@ -22,19 +15,10 @@ bool SaveLocation::hasDriveLetter() const
 
 QString SaveLocation::labelText() const
 {
-    return hasDriveLetter() ? LabelStart + QStringLiteral("на диске %1.").arg(m_root)
-                            : LabelStart + QStringLiteral("в папке %1.").arg(QDir::toNativeSeparators(m_root));
-}
-
-QString SaveLocation::labelText(const QFontMetrics& metrics, int width) const
-{
-    const QString full = labelText();
-    if (hasDriveLetter() || metrics.horizontalAdvance(full) <= width) {
-        return full;
-    }
-    const QString start = LabelStart + QStringLiteral("в папке ");
-    const int room = width - metrics.horizontalAdvance(start + QLatin1Char('.'));
-    return start + metrics.elidedText(QDir::toNativeSeparators(m_root), Qt::ElideMiddle, room) + QLatin1Char('.');
+    // The home folder's path would not fit the label, nor would "сохранен" beside "в домашней папке" in a
+    // common 9-point font; the confirmation gives the whole path.
+    return hasDriveLetter() ? QStringLiteral("Введите Имя файла. Он будет сохранен на диске %1.").arg(m_root)
+                            : QStringLiteral("Введите Имя файла. Он будет в домашней папке.");
 }
 
 Result<QString> SaveLocation::pathFor(const QString& name) const

@@ -4,8 +4,6 @@
 
 #include "platform/Outcome.h"
 
-class QFontMetrics;
-
 namespace vardelo {
 
 /// Where a saved file goes. The drive root is "C:\" where drives have letters and the user's home
@@ -16,10 +14,8 @@ public:
     /// driveRoot ends with a separator: "C:\" or, say, "/home/ann/".
     explicit SaveLocation(QString driveRoot);
 
-    /// The label of the save window: where the file will go.
+    /// The label of the save window: where the file will go, short enough to be read whole.
     [[nodiscard]] QString labelText() const;
-    /// The label text with the folder shortened in the middle so that the whole fits width pixels.
-    [[nodiscard]] QString labelText(const QFontMetrics& metrics, int width) const;
 
     /// The path for a name as typed, with ".txt" added, cleaned of "." and ".." steps without asking the
     /// file system: what is checked is what gets written, and a link in the name cannot lead elsewhere.

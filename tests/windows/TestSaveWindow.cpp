@@ -212,6 +212,37 @@ private Q_SLOTS:
         QVERIFY(document().endsWith(QString(100 * 1024, QLatin1Char('x'))));
     }
 
+    void longNamesSaveEveryTimeAndTooLongOnesAreRefused()
+    {
+        // 125 letters of two bytes and ".txt" make 254 bytes, one short of what the file system takes.
+        const QString name(125, QChar(0x0416));
+        const QString path = m_home->path() + QLatin1Char('/') + name + QStringLiteral(".txt");
+        const QByteArray saved = Sep.toUtf8() + "first" + Sep.toUtf8() + "second";
+        copy(QStringLiteral("first"));
+        saveAs(name);
+        copy(QStringLiteral("second"));
+
+        // Shown again, the window has the old name selected, so that what the user types replaces it.
+        clickMain("Command2");
+        QCOMPARE(nameBox()->selectedText(), name);
+        for (const QChar letter : name) {
+            QTest::sendKeyEvent(QTest::Click, nameBox(), Qt::Key_unknown, QString(letter), Qt::NoModifier);
+        }
+        QTest::mouseClick(m_windows->save()->findChild<QToolButton*>(QStringLiteral("Command1")), Qt::LeftButton);
+        QCOMPARE(fileBytes(path), saved);
+        QCOMPARE(m_platform->messages().size(), 2u);
+        QCOMPARE(m_platform->messages().back().text, QStringLiteral("Вся информация сохранена в файл ") + path);
+
+        saveAs(name + QStringLiteral("ЖЖЖ"));
+        const Message& refusal = m_platform->messages().back();
+        QCOMPARE(refusal.icon, Message::Icon::Warning);
+        QVERIFY2(refusal.text.contains(QStringLiteral("Имя файла слишком длинное")), qPrintable(refusal.text));
+        QVERIFY(m_windows->save()->isVisible());
+        QCOMPARE(fileBytes(path), saved);
+        QCOMPARE(
+            QDir(m_home->path()).entryList(QDir::Files | QDir::Hidden), QStringList {name + QStringLiteral(".txt")});
+    }
+
     void enterAndEscapeDoNothing()
     {
         clickMain("Command2");

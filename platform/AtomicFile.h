@@ -9,8 +9,9 @@
 namespace vardelo {
 
 /// Writes the text to a temporary file beside path, encoded a piece at a time so that a large collection
-/// is never held twice in memory, and renames it over path: an existing file is only ever replaced by a
-/// complete new one. On failure path is left as it was and the reason names the cause.
+/// is never held twice in memory, puts it on the disk and renames it over path: an existing file is only
+/// ever replaced by a complete new one. On failure path is left as it was, the temporary file is gone and
+/// the reason names the cause.
 Result<TextFileEncoding> writeTextFileAtomically(const QString& path, QStringView text);
 
 } // namespace vardelo

@@ -7,6 +7,8 @@ namespace vardelo {
 
 namespace {
 
+constexpr qsizetype PieceLength = 1024 * 1024;
+
 /// The characters of bytes 0x80 to 0xFF; 0x98 has none.
 constexpr std::array<char16_t, 128> UpperHalf {u'\u0402', u'\u0403', u'\u201A', u'\u0453', u'\u201E', u'\u2026',
     u'\u2020', u'\u2021', // 80
@@ -72,12 +74,27 @@ TextFileEncoding chooseEncoding(QStringView text)
     return fits ? TextFileEncoding::Windows1251 : TextFileEncoding::Utf8WithBom;
 }
 
-QByteArray encodePiece(QStringView piece, TextFileEncoding encoding)
+bool writeEncoded(QStringView text, TextFileEncoding encoding, const std::function<bool(QByteArrayView)>& write)
 {
-    if (encoding == TextFileEncoding::Windows1251) {
-        return encodeWindows1251(piece).value_or(QByteArray());
+    if (encoding == TextFileEncoding::Utf8WithBom && !write(QByteArrayView("\xEF\xBB\xBF", 3))) {
+        return false;
     }
-    return piece.toUtf8();
+    for (qsizetype from = 0; from < text.size();) {
+        qsizetype length = std::min(PieceLength, text.size() - from);
+        // A surrogate pair split between pieces would become two broken characters in UTF-8.
+        if (from + length < text.size() && text[from + length - 1].isHighSurrogate()) {
+            ++length;
+        }
+        const QStringView piece = text.sliced(from, length);
+        const QByteArray bytes = encoding == TextFileEncoding::Windows1251
+            ? encodeWindows1251(piece).value_or(QByteArray())
+            : piece.toUtf8();
+        if (!write(bytes)) {
+            return false;
+        }
+        from += length;
+    }
+    return true;
 }
 
 } // namespace vardelo

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QStringView>
 
 namespace vardelo {
@@ -22,7 +24,10 @@ enum class TextFileEncoding
 /// otherwise UTF-8 with a byte-order mark.
 [[nodiscard]] TextFileEncoding chooseEncoding(QStringView text);
 
-/// A piece of text in the chosen encoding, without the byte-order mark.
-[[nodiscard]] QByteArray encodePiece(QStringView piece, TextFileEncoding encoding);
+/// Hands the text to write in the chosen encoding, the byte-order mark first where there is one, a piece
+/// at a time so that a large collection is never held twice in memory. Stops at the first piece that
+/// write refuses and says whether every piece went.
+[[nodiscard]] bool writeEncoded(
+    QStringView text, TextFileEncoding encoding, const std::function<bool(QByteArrayView)>& write);
 
 } // namespace vardelo

@@ -1,15 +1,8 @@
 #include "windows/SaveLocation.h"
 
 #include <QDir>
-#include <QFontMetrics>
 
 namespace vardelo {
-
-namespace {
-
-const QString LabelStart = QStringLiteral("Введите Имя файла. Он будет сохранен ");
-
-} // namespace
 
 SaveLocation::SaveLocation(QString driveRoot)
     : m_root(std::move(driveRoot))
@@ -22,19 +15,10 @@ bool SaveLocation::hasDriveLetter() const
 
 QString SaveLocation::labelText() const
 {
-    return hasDriveLetter() ? LabelStart + QStringLiteral("на диске %1.").arg(m_root)
-                            : LabelStart + QStringLiteral("в папке %1.").arg(QDir::toNativeSeparators(m_root));
-}
-
-QString SaveLocation::labelText(const QFontMetrics& metrics, int width) const
-{
-    const QString full = labelText();
-    if (hasDriveLetter() || metrics.horizontalAdvance(full) <= width) {
-        return full;
-    }
-    const QString start = LabelStart + QStringLiteral("в папке ");
-    const int room = width - metrics.horizontalAdvance(start + QLatin1Char('.'));
-    return start + metrics.elidedText(QDir::toNativeSeparators(m_root), Qt::ElideMiddle, room) + QLatin1Char('.');
+    // The home folder's path would not fit the label, nor would "сохранен" beside "в домашней папке" in a
+    // common 9-point font; the confirmation gives the whole path.
+    return hasDriveLetter() ? QStringLiteral("Введите Имя файла. Он будет сохранен на диске %1.").arg(m_root)
+                            : QStringLiteral("Введите Имя файла. Он будет в домашней папке.");
 }
 
 Result<QString> SaveLocation::pathFor(const QString& name) const
@@ -44,26 +28,41 @@ Result<QString> SaveLocation::pathFor(const QString& name) const
     }
     QString relative = name + QStringLiteral(".txt");
     relative.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    QString root = m_root;
-    root.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    const QString cleanRoot = QDir::cleanPath(root);
-    const QString path = root + relative;
-    const QString cleanPath = QDir::cleanPath(path);
-    // "..\..\etc\x" or "\etc\x" must not reach past the drive root.
-    const QString inside = cleanRoot.endsWith(QLatin1Char('/')) ? cleanRoot : cleanRoot + QLatin1Char('/');
-    if (relative.startsWith(QLatin1Char('/')) || QDir::isAbsolutePath(relative) || !cleanPath.startsWith(inside)) {
+    const auto outside = [this] {
         return Result<QString>::failure(QStringLiteral("Файл можно сохранить только в папке %1, а не за её пределами.")
                                             .arg(QDir::toNativeSeparators(m_root)));
+    };
+    // Only a leading separator makes a name absolute; a leading colon is just a character of the file name.
+    if (relative.startsWith(QLatin1Char('/'))) {
+        return outside();
     }
-    return path;
+    // Steps are taken by their text alone: "link\..\x" is x beside link, wherever link points.
+    QStringList steps;
+    for (const QString& step : relative.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (step == QLatin1String("..")) {
+            if (steps.isEmpty()) {
+                return outside();
+            }
+            steps.removeLast();
+        } else if (step != QLatin1String(".")) {
+            steps.append(step);
+        }
+    }
+    QString root = m_root;
+    root.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return root + steps.join(QLatin1Char('/'));
 }
 
-QString SaveLocation::savedMessage(const QString& name, const QString& path) const
+QString SaveLocation::savedMessage(const QString& path) const
 {
+    const QString saved = QStringLiteral("Вся информация сохранена в файл ");
     if (hasDriveLetter()) {
-        return QStringLiteral("Вся информация сохранена в файл ") + m_root + name + QStringLiteral(".TXT");
+        // Drive paths are shown with backslashes and the extension in capitals, on every system.
+        QString shown = path.chopped(4);
+        shown.replace(QLatin1Char('/'), QLatin1Char('\\'));
+        return saved + shown + QStringLiteral(".TXT");
     }
-    return QStringLiteral("Вся информация сохранена в файл ") + QDir::toNativeSeparators(QDir::cleanPath(path));
+    return saved + QDir::toNativeSeparators(path);
 }
 
 } // namespace vardelo

@@ -36,8 +36,7 @@ SaveWindow::SaveWindow(PlatformServices& platform, ProgramWindows& windows)
     m_label->setObjectName(QStringLiteral("Label1"));
     m_label->setGeometry(Label1.toPixels());
     m_label->setAlignment(Qt::AlignCenter);
-    m_label->setText(m_location.labelText(m_label->fontMetrics(), m_label->width()));
-    m_label->setToolTip(m_location.labelText());
+    m_label->setText(m_location.labelText());
     useDesktopColour(m_label);
 
     m_name = new QLineEdit(QStringLiteral("Безымянный"), this);
@@ -90,7 +89,7 @@ void SaveWindow::Command1_Click()
         showError(path.value(), written.reason());
         return;
     }
-    QString message = m_location.savedMessage(name, path.value());
+    QString message = m_location.savedMessage(path.value());
     if (written.value() == TextFileEncoding::Utf8WithBom) {
         message += QStringLiteral("\nФайл записан в кодировке UTF-8, потому что в тексте есть символы, "
                                   "которых нет в кодировке Windows-1251.");

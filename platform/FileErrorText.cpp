@@ -17,7 +17,9 @@ QString fileErrorText(int error, const QString& folder)
     case EPERM:
         return QStringLiteral("Нет прав на запись в папку %1.").arg(shown);
     case ENOSPC:
+#ifdef EDQUOT // not on Windows
     case EDQUOT:
+#endif
         return QStringLiteral("На диске с папкой %1 не хватает места.").arg(shown);
     case EROFS:
         return QStringLiteral("Папка %1 находится на диске, доступном только для чтения.").arg(shown);

@@ -3,9 +3,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include <QSocketNotifier>
 
@@ -23,8 +23,10 @@ QString failure(int error)
 
 } // namespace
 
-PipeReader::PipeReader(std::function<void(Result<QByteArray>)> done)
-    : m_done(std::move(done))
+PipeReader::PipeReader(std::function<void(QByteArrayView)> received, std::function<void(Status)> ended)
+    : m_buffer(ChunkSize, Qt::Uninitialized)
+    , m_received(std::move(received))
+    , m_ended(std::move(ended))
 { }
 
 PipeReader::~PipeReader()
@@ -58,23 +60,19 @@ Status PipeReader::open(const std::function<void(int)>& handOver)
 
 void PipeReader::readSome()
 {
-    const qsizetype size = m_bytes.size();
-    if (m_bytes.capacity() - size < ChunkSize) {
-        m_bytes.reserve(std::max(2 * m_bytes.capacity(), size + ChunkSize));
-    }
-    m_bytes.resize(size + ChunkSize);
-    const ssize_t got = ::read(m_fd, m_bytes.data() + size, ChunkSize);
-    const int error = errno;
-    m_bytes.resize(size + std::max<qsizetype>(got, 0));
-    if (got > 0 || (got < 0 && (error == EAGAIN || error == EINTR))) {
+    const ssize_t got = ::read(m_fd, m_buffer.data(), ChunkSize);
+    if (got > 0) {
+        m_received(QByteArrayView(m_buffer.constData(), got));
         return;
     }
+    if (got < 0 && (errno == EAGAIN || errno == EINTR)) {
+        return;
+    }
+    const Status status = got == 0 ? Status::success() : Status::failure(failure(errno));
     m_notifier->setEnabled(false);
-    Result<QByteArray> result
-        = got == 0 ? Result<QByteArray>(std::move(m_bytes)) : Result<QByteArray>::failure(failure(error));
-    // done may destroy this reader, and the function with it, so it runs from a copy of its own.
-    const std::function<void(Result<QByteArray>)> done = std::exchange(m_done, {});
-    done(std::move(result));
+    // ended may destroy this reader, and the function with it, so it runs from a copy of its own.
+    const std::function<void(Status)> ended = std::exchange(m_ended, {});
+    ended(status);
 }
 
 } // namespace vardelo

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include <QByteArray>
+#include <QByteArrayView>
 
 #include "platform/Outcome.h"
 
@@ -17,9 +18,9 @@ namespace vardelo {
 class PipeReader final
 {
 public:
-    /// done gets all that was written once the writer has closed its end, or why the pipe could not be read.
-    /// It may destroy the reader.
-    explicit PipeReader(std::function<void(Result<QByteArray>)> done);
+    /// received gets each piece as it arrives; ended gets success once the writer has closed its end, or why
+    /// the pipe could not be read, and may destroy the reader.
+    PipeReader(std::function<void(QByteArrayView)> received, std::function<void(Status)> ended);
     /// Closing the pipe tells a writer that is still writing that nobody reads any more.
     ~PipeReader();
     PipeReader(const PipeReader&) = delete;
@@ -34,8 +35,9 @@ private:
 
     int m_fd = -1;
     std::unique_ptr<QSocketNotifier> m_notifier;
-    QByteArray m_bytes;
-    std::function<void(Result<QByteArray>)> m_done;
+    QByteArray m_buffer;
+    std::function<void(QByteArrayView)> m_received;
+    std::function<void(Status)> m_ended;
 };
 
 } // namespace vardelo

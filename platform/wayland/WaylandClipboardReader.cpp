@@ -100,7 +100,9 @@ void WaylandClipboardReader::startReading()
     notifyChange();
     // A secret's mark is read first, so that its text is never asked for.
     if (const std::optional<QByteArray> hint = offered(m_offer->mimeTypes(), PasswordManagerHint)) {
-        receive(*hint, &WaylandClipboardReader::hintRead);
+        m_hint.clear();
+        receive(
+            *hint, [this](QByteArrayView piece) { m_hint += piece; }, &WaylandClipboardReader::hintRead);
     } else {
         readText();
     }
@@ -110,7 +112,10 @@ void WaylandClipboardReader::readText()
 {
     for (const char* wanted : TextTypes) {
         if (const std::optional<QByteArray> type = offered(m_offer->mimeTypes(), wanted)) {
-            receive(*type, &WaylandClipboardReader::textRead);
+            // A read that a newer selection cancelled may have left a part behind.
+            m_text = Utf8TextBuilder();
+            receive(
+                *type, [this](QByteArrayView piece) { m_text.add(piece); }, &WaylandClipboardReader::textRead);
             return;
         }
     }
@@ -118,14 +123,14 @@ void WaylandClipboardReader::readText()
 }
 
 void WaylandClipboardReader::receive(
-    const QByteArray& mimeType, void (WaylandClipboardReader::*then)(const QByteArray&))
+    const QByteArray& mimeType, std::function<void(QByteArrayView)> received, void (WaylandClipboardReader::*then)())
 {
-    auto pipe = std::make_unique<PipeReader>([this, then](Result<QByteArray> bytes) {
+    auto pipe = std::make_unique<PipeReader>(std::move(received), [this, then](const Status& ended) {
         m_pipe.reset();
-        if (bytes.ok()) {
-            (this->*then)(bytes.value());
+        if (ended.ok()) {
+            (this->*then)();
         } else {
-            fail(bytes.reason());
+            fail(ended.reason());
         }
     });
     if (const Status opened = pipe->open([&](int fd) { m_offer->receive(mimeType, fd); }); !opened.ok()) {
@@ -136,19 +141,20 @@ void WaylandClipboardReader::receive(
     m_connection->flush();
 }
 
-void WaylandClipboardReader::hintRead(const QByteArray& hint)
+void WaylandClipboardReader::hintRead()
 {
-    if (isSecretHint(hint)) {
+    if (isSecretHint(m_hint)) {
         finish({QString(), true});
     } else {
         readText();
     }
 }
 
-void WaylandClipboardReader::textRead(const QByteArray& utf8)
+void WaylandClipboardReader::textRead()
 {
-    // Bytes that are no UTF-8 are what the source gave; they become replacement characters.
-    finish({QString::fromUtf8(utf8), false});
+    // Decoded a piece at a time as it came, so that a large text costs no long step at its end. Bytes that
+    // are no UTF-8 are what the source gave; they become replacement characters.
+    finish({m_text.take(), false});
 }
 
 void WaylandClipboardReader::finish(ClipboardContent content)

@@ -1,12 +1,15 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
 #include "platform/ClipboardReader.h"
+#include "platform/wayland/Utf8TextBuilder.h"
 
 namespace vardelo {
 
@@ -45,9 +48,10 @@ private:
     void selectionChanged(std::unique_ptr<DataOffer> offer);
     void startReading();
     void readText();
-    void receive(const QByteArray& mimeType, void (WaylandClipboardReader::*then)(const QByteArray&));
-    void hintRead(const QByteArray& hint);
-    void textRead(const QByteArray& utf8);
+    void receive(const QByteArray& mimeType, std::function<void(QByteArrayView)> received,
+        void (WaylandClipboardReader::*then)());
+    void hintRead();
+    void textRead();
     void finish(ClipboardContent content);
     void fail(const QString& reason);
     void stop(const QString& reason);
@@ -64,6 +68,9 @@ private:
     /// What the clipboard holds now; null when it holds nothing.
     std::unique_ptr<DataOffer> m_offer;
     std::unique_ptr<PipeReader> m_pipe;
+    /// What the current read has brought so far: a secret's mark, or the text.
+    QByteArray m_hint;
+    Utf8TextBuilder m_text;
     QTimer m_retry;
     State m_state = State::Reading;
     ClipboardContent m_content;

@@ -22,12 +22,16 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTime>
 #include <QTimer>
 
 #include "bench/PollingQClipboardReader.h"
 #include "collect/CaptureRule.h"
 #include "platform/AtomicFile.h"
+#include "platform/qt/DesktopPlatform.h"
+#include "platform/qt/QClipboardReader.h"
 #include "platform/qt/QtPlatform.h"
 #include "platform/qt/QtTimer.h"
 #include "platform/x11/X11ClipboardReader.h"
@@ -112,24 +116,40 @@ qint64 cpuNs(qint64 pid)
     return stat.readAll().split(' ').value(0).toLongLong();
 }
 
-/// How often all of a process's threads have been switched out, willingly or not: each time one slept and
-/// was woken, or was made to wait.
-qint64 contextSwitches(qint64 pid)
+/// Context switches of a thread so far, voluntary and not: each is a wake-up or a preemption.
+qint64 contextSwitches(const QString& taskFolder)
 {
+    QFile status(taskFolder + QStringLiteral("/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
     qint64 switches = 0;
-    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
-    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile status(tasks.filePath(task) + QStringLiteral("/status"));
-        if (!status.open(QIODevice::ReadOnly)) {
-            continue;
-        }
-        for (const QByteArray& line : status.readAll().split('\n')) {
-            if (line.startsWith("voluntary_ctxt_switches:") || line.startsWith("nonvoluntary_ctxt_switches:")) {
-                switches += line.mid(line.indexOf(':') + 1).trimmed().toLongLong();
-            }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("voluntary_ctxt_switches:") || line.startsWith("nonvoluntary_ctxt_switches:")) {
+            switches += line.mid(line.indexOf(':') + 1).trimmed().toLongLong();
         }
     }
     return switches;
+}
+
+struct WakeFigures
+{
+    qint64 switches = -1;
+    /// Those of the main thread, where the capture and the readers run.
+    qint64 mainSwitches = -1;
+    double cpuPercent = -1;
+};
+
+WakeFigures countSwitches(qint64 pid)
+{
+    WakeFigures figures {0, 0, 0};
+    const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
+    for (const QString& task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const qint64 switches = contextSwitches(tasks + QLatin1Char('/') + task);
+        figures.switches += switches;
+        figures.mainSwitches += task.toLongLong() == pid ? switches : 0;
+    }
+    return figures;
 }
 
 qint64 peakMemoryKb()
@@ -424,7 +444,7 @@ IdleFigures measureIdle(const QString& mode, qint64 serverPid, bool focused = tr
     const qint64 tick = sysconf(_SC_CLK_TCK);
     const qint64 program0 = cpuTicks(child.processId());
     const qint64 programNs0 = cpuNs(child.processId());
-    const qint64 switches0 = contextSwitches(child.processId());
+    const qint64 switches0 = countSwitches(child.processId()).switches;
     const qint64 owner0 = cpuTicks(owner.pid());
     const qint64 server0 = cpuTicks(serverPid);
     const qsizetype requests0 = owner.output().count("request");
@@ -435,7 +455,7 @@ IdleFigures measureIdle(const QString& mode, qint64 serverPid, bool focused = tr
     const auto percent = [&](qint64 ticks) { return 100.0 * double(ticks) / double(tick) / seconds; };
     figures.programCpu = percent(cpuTicks(child.processId()) - program0);
     figures.programCpuPrecise = 100.0 * double(cpuNs(child.processId()) - programNs0) / 1e9 / seconds;
-    figures.wakeups = contextSwitches(child.processId()) - switches0;
+    figures.wakeups = countSwitches(child.processId()).switches - switches0;
     figures.ownerCpu = percent(cpuTicks(owner.pid()) - owner0);
     figures.serverCpu = percent(cpuTicks(serverPid) - server0);
     figures.requests = owner.output().count("request") - requests0;
@@ -614,6 +634,207 @@ void row(const QString& measure, const QString& oldReader, const QString& newRea
         qPrintable(newReader), qPrintable(floor), qPrintable(goal), qPrintable(result));
 }
 
+/// Copies texts numbered from 0 with wl-copy, one started every intervalMs, and calls back with each copy
+/// captured in order, with its latency from the moment its wl-copy was started. Each wl-copy's own time, from
+/// its start until it returns with the selection set, goes to wlCopyMs.
+void runWlCopySeries(ClipboardReader& reader, int copies, int intervalMs, const std::function<void(double)>& caught,
+    std::vector<double>& wlCopyMs)
+{
+    CaptureLoop loop(reader);
+    loop.start();
+    runFor(300); // lets the text already on the clipboard be captured first
+    int last = -1;
+    loop.onEntry = [&](const QString& entry, qint64 atNs) {
+        const QStringList words = entry.split(QLatin1Char(' '));
+        if (words.size() == 3 && words.at(0) == QLatin1String("copy") && words.at(1).toInt() > last) {
+            last = words.at(1).toInt();
+            caught(double(atNs - words.at(2).toLongLong()) / 1e6);
+        }
+    };
+    std::vector<std::unique_ptr<QProcess>> running;
+    const qint64 seriesNs = monotonicNs();
+    for (int i = 0; i < copies; ++i) {
+        runFor(int(std::max<qint64>(0, seriesNs + qint64 {i} * intervalMs * 1'000'000 - monotonicNs()) / 1'000'000));
+        const qint64 startNs = monotonicNs();
+        auto& copy = running.emplace_back(std::make_unique<QProcess>());
+        QObject::connect(copy.get(), &QProcess::finished, copy.get(),
+            [&wlCopyMs, startNs] { wlCopyMs.push_back(double(monotonicNs() - startNs) / 1e6); });
+        copy->start(QStringLiteral("wl-copy"), {QStringLiteral("copy %1 %2").arg(i).arg(startNs)});
+    }
+    runFor(1000);
+    for (const std::unique_ptr<QProcess>& copy : running) {
+        copy->waitForFinished(5000);
+    }
+}
+
+struct Percentiles
+{
+    int samples = 0;
+    double p50 = -1;
+    double p99 = -1;
+};
+
+Percentiles percentiles(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    if (values.empty()) {
+        return {};
+    }
+    return {int(values.size()), values.at(values.size() / 2),
+        values.at(std::min(values.size() - 1, values.size() * 99 / 100))};
+}
+
+struct WaylandFigures
+{
+    Percentiles latency;
+    Percentiles wlCopy;
+    int caught20 = 0;
+    double largeStallMs = -1;
+    bool largeIntact = false;
+};
+
+/// A text of 5 M characters copied by wl-copy: whether it is captured whole, and the longest gap between two
+/// ticks of the capture from the copy until then.
+void measureLargeText(ClipboardReader& reader, WaylandFigures& figures)
+{
+    const QString text = sampleText(5 * MB);
+    QTemporaryFile file;
+    if (!file.open() || file.write(text.toUtf8()) < 0 || !file.flush()) {
+        return;
+    }
+    CaptureLoop loop(reader);
+    loop.start();
+    runFor(300);
+    std::optional<bool> intact;
+    loop.onEntry = [&](const QString& entry, qint64) { intact = entry == text; };
+    QProcess copy;
+    copy.setStandardInputFile(file.fileName());
+    loop.resetGap();
+    copy.start(QStringLiteral("wl-copy"), {});
+    if (runUntil([&] { return intact.has_value(); }, 20000)) {
+        figures.largeStallMs = loop.maxGapMs();
+        figures.largeIntact = *intact;
+    }
+    copy.waitForFinished(5000);
+}
+
+WaylandFigures measureOnWayland(ClipboardReader& reader)
+{
+    WaylandFigures figures;
+    std::vector<double> latencies;
+    std::vector<double> wlCopyMs;
+    // 53 ms apart, so that the copies fall on every phase of the 10 ms tick rather than on one.
+    runWlCopySeries(
+        reader, 200, 53, [&](double ms) { latencies.push_back(ms); }, wlCopyMs);
+    figures.latency = percentiles(latencies);
+    figures.wlCopy = percentiles(wlCopyMs);
+    runWlCopySeries(
+        reader, 50, 20, [&](double) { ++figures.caught20; }, wlCopyMs);
+    measureLargeText(reader, figures);
+    return figures;
+}
+
+/// 10 s of a started process doing nothing, from a second after ready() holds.
+WakeFigures measureWakeUps(QProcess& process, const std::function<bool()>& ready)
+{
+    if (!runUntil(ready, 60000)) {
+        std::fprintf(stderr, "%s did not get ready\n", qPrintable(process.program()));
+        return {};
+    }
+    runFor(1000);
+    const WakeFigures before = countSwitches(process.processId());
+    const qint64 cpu0 = cpuNs(process.processId());
+    QElapsedTimer window;
+    window.start();
+    runFor(10000);
+    const WakeFigures after = countSwitches(process.processId());
+    const WakeFigures figures {after.switches - before.switches, after.mainSwitches - before.mainSwitches,
+        100.0 * double(cpuNs(process.processId()) - cpu0) / 1e6 / double(window.elapsed())};
+    process.kill();
+    process.waitForFinished(5000);
+    return figures;
+}
+
+/// The program itself, started as from a menu on this compositor, idle with a 1 MB text on the clipboard.
+WakeFigures measureProgramIdle(const QString& program)
+{
+    QProcess copy;
+    copy.start(QStringLiteral("wl-copy"), {sampleText(MB)});
+    copy.waitForFinished(30000);
+    QTemporaryDir home;
+    QProcess vardelo;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.insert(QStringLiteral("HOME"), home.path());
+    vardelo.setProcessEnvironment(environment);
+    vardelo.setProcessChannelMode(QProcess::ForwardedChannels);
+    vardelo.start(program, {});
+    // Nothing outside tells when the splash has gone and the text is captured; the splash takes 1.5 s.
+    QElapsedTimer started;
+    started.start();
+    return measureWakeUps(vardelo, [&] { return started.elapsed() > 4000; });
+}
+
+WakeFigures measureFloorIdle()
+{
+    QProcess floor;
+    floor.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    floor.start(QCoreApplication::applicationFilePath(), {"--child", "floor"});
+    return measureWakeUps(floor, [&] { return floor.canReadLine() && floor.readLine().startsWith("ready"); });
+}
+
+/// The Wayland table: the Qt reader and the data-control reader that createDesktopPlatform() chooses here,
+/// against wl-copy on a compositor without X11, and the program's wake-ups at rest. bench/run calls it on a
+/// headless sway.
+int runWaylandBench(const QString& program)
+{
+    const std::unique_ptr<PlatformServices> platform = createDesktopPlatform();
+    const auto* chosen = dynamic_cast<const QObject*>(&platform->clipboard());
+    const WaylandFigures waylandFigures = measureOnWayland(platform->clipboard());
+    QClipboardReader qtReader;
+    const WaylandFigures qtFigures = measureOnWayland(qtReader);
+    const WakeFigures programIdle = measureProgramIdle(program);
+    const WakeFigures floorIdle = measureFloorIdle();
+
+    const QString none = QStringLiteral("-");
+    const auto latency = [&none](const Percentiles& figures, double Percentiles::*which) {
+        return figures.samples == 0 ? none : ms(figures.*which);
+    };
+    std::printf(
+        "\nVardelo on Wayland: headless sway without X11, copies by wl-copy while the program does not have the "
+        "focus (Qt reader: QClipboard; data control: %s, as chosen here; floor: a Qt window whose label shows "
+        "the time every second beside a text box). Idle: 1 MB text on the clipboard.\n\n",
+        chosen != nullptr ? chosen->metaObject()->className() : "not a QObject");
+    row("measure", "Qt reader", "data control", "floor", "goal (data control)", "");
+    std::printf("|%s|%s|%s|%s|%s|%s|\n", QByteArray(52, '-').constData(), QByteArray(18, '-').constData(),
+        QByteArray(18, '-').constData(), QByteArray(11, '-').constData(), QByteArray(26, '-').constData(),
+        QByteArray(6, '-').constData());
+    row(QStringLiteral("latency from wl-copy's start: p50 (%1 of 200)").arg(waylandFigures.latency.samples),
+        latency(qtFigures.latency, &Percentiles::p50), latency(waylandFigures.latency, &Percentiles::p50), none, none,
+        none);
+    row("  p99", latency(qtFigures.latency, &Percentiles::p99), latency(waylandFigures.latency, &Percentiles::p99),
+        none, QStringLiteral("<= wl-copy p99 + 15 ms"),
+        verdict(waylandFigures.latency.samples >= 198 && waylandFigures.latency.p99 <= waylandFigures.wlCopy.p99 + 15));
+    row("  of which wl-copy's own run, p50 / p99", none,
+        QStringLiteral("%1 / %2").arg(ms(waylandFigures.wlCopy.p50), ms(waylandFigures.wlCopy.p99)), none, none, none);
+    row("copies 20 ms apart captured", QStringLiteral("%1 / 50").arg(qtFigures.caught20),
+        QStringLiteral("%1 / 50").arg(waylandFigures.caught20), none, "50 / 50",
+        verdict(waylandFigures.caught20 == 50));
+    row("5 M characters: longest gap between ticks", ms(qtFigures.largeStallMs), ms(waylandFigures.largeStallMs), none,
+        "<= 20 ms", verdict(waylandFigures.largeStallMs >= 0 && waylandFigures.largeStallMs <= 20));
+    row("  captured text", qtFigures.largeIntact ? "intact" : "not captured",
+        waylandFigures.largeIntact ? "intact" : "NOT intact", none, "intact", verdict(waylandFigures.largeIntact));
+    row("program idle 10 s: context switches (all threads)", none, QString::number(programIdle.switches),
+        QString::number(floorIdle.switches),
+        QStringLiteral("<= 1.5 x floor (%1)").arg(1.5 * double(floorIdle.switches), 0, 'f', 0),
+        verdict(programIdle.switches > 0 && double(programIdle.switches) <= 1.5 * double(floorIdle.switches)));
+    row("  of which its main thread", none, QString::number(programIdle.mainSwitches),
+        QString::number(floorIdle.mainSwitches), none, none);
+    row("  program CPU (schedstat)", none, QStringLiteral("%1 %").arg(programIdle.cpuPercent, 0, 'f', 2),
+        QStringLiteral("%1 %").arg(floorIdle.cpuPercent, 0, 'f', 2), none, none);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -624,6 +845,9 @@ int main(int argc, char* argv[])
         return arguments.value(2) == QLatin1String("documents")
             ? runDocumentChild()
             : runIdleChild(arguments.value(2), arguments.value(3) != QLatin1String("unfocused"));
+    }
+    if (arguments.value(1) == QLatin1String("--wayland")) {
+        return runWaylandBench(arguments.value(2));
     }
     if (arguments.value(1) != QLatin1String("--xserver-pid")) {
         std::fprintf(stderr, "usage: vardelo_bench --xserver-pid PID   (bench/run starts the X server)\n");

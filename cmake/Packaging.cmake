@@ -20,5 +20,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # dpkg-shlibdeps turns the libraries the program links into the Depends line, so it stays right when
 # the Qt modules in use change.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt loads its Wayland platform as a plugin, which dpkg-shlibdeps cannot see; without it the program cannot
+# start on a Wayland session that offers no X11.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
 
 include(CPack)

@@ -4,6 +4,9 @@
 
 #include "platform/qt/QClipboardReader.h"
 #include "platform/qt/QtPlatform.h"
+#ifdef VARDELO_WITH_WAYLAND
+#include "platform/wayland/WaylandClipboardReader.h"
+#endif
 #ifdef VARDELO_WITH_X11
 #include "platform/x11/X11ClipboardReader.h"
 #endif
@@ -18,6 +21,14 @@ std::unique_ptr<ClipboardReader> createClipboardReader()
     // QClipboard waits for the owner's answer on X11; the X11 reader never does.
     if (QGuiApplication::platformName() == QLatin1String("xcb")) {
         if (std::unique_ptr<X11ClipboardReader> reader = X11ClipboardReader::create()) {
+            return reader;
+        }
+    }
+#endif
+#ifdef VARDELO_WITH_WAYLAND
+    // QClipboard sees Wayland copies only while the program has the focus; data control sees them all.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        if (std::unique_ptr<WaylandClipboardReader> reader = WaylandClipboardReader::create()) {
             return reader;
         }
     }

@@ -17,6 +17,8 @@ QString prepareDesktopSession()
         return {};
     }
     if (wayland) {
+        // Qt's own choice may be X11, which without DISPLAY it cannot reach.
+        qputenv("QT_QPA_PLATFORM", "wayland");
         return {};
     }
     return QStringLiteral("Vardelo: нет графического сеанса (не заданы DISPLAY и WAYLAND_DISPLAY). "

@@ -2,11 +2,12 @@
 
 # To build and run the program.
 RUN_PACKAGES=(cmake g++ make qt6-base-dev libgl-dev libegl-dev libxcb1-dev libxcb-xfixes0-dev pkg-config
-    fonts-dejavu-core)
+    libwayland-dev libwayland-bin qt6-wayland fonts-dejavu-core)
 
-# To run every test: an X server, programs that copy and click, a printer and its tools, packaging checks.
-TEST_PACKAGES=(xvfb xauth xclip xsel xdotool x11-utils cups cups-client cups-bsd cups-filters
-    printer-driver-cups-pdf poppler-utils dpkg-dev file desktop-file-utils appstream)
+# To run every test: an X server, a Wayland compositor, programs that copy and click, a printer and its tools,
+# packaging checks.
+TEST_PACKAGES=(xvfb xauth xclip xsel xdotool x11-utils sway wl-clipboard cups cups-client cups-bsd
+    cups-filters printer-driver-cups-pdf poppler-utils dpkg-dev file desktop-file-utils appstream)
 
 install_packages() {
     local missing=()

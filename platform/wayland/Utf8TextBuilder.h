@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+namespace vardelo {
+
+/// Builds a text from UTF-8 that arrives in pieces, decoding each piece as it comes, so that no single step
+/// decodes the whole of a large text. The result is what QString::fromUtf8 makes of all the bytes at once.
+class Utf8TextBuilder final
+{
+public:
+    /// Decodes a piece; a character it cuts short waits for the next one.
+    void add(QByteArrayView piece);
+    /// The text so far, with a character cut short at the end decoded as it stands; the builder starts over.
+    [[nodiscard]] QString take();
+
+private:
+    QString m_text;
+    /// The start of a character whose remaining bytes are still to come.
+    QByteArray m_partial;
+};
+
+} // namespace vardelo

@@ -1,0 +1,47 @@
+# Starts a headless sway without X11 for the Wayland tests and stops it on exit. start_sway exports
+# VARDELO_SWAY_RUNTIME_DIR and VARDELO_SWAY_DISPLAY, and SWAY_USER holds the command prefix that runs a program
+# as the user sway runs as: sway refuses to run as root, so under root it runs as nobody.
+
+SWAY_PID=""
+SWAY_DIR=""
+SWAY_USER=()
+[ "$(id -u)" -ne 0 ] || SWAY_USER=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+
+start_sway() {
+    SWAY_DIR=$(mktemp -d /tmp/vardelo-sway.XXXXXX)
+    chmod 755 "$SWAY_DIR"
+    printf 'xwayland disable\n' >"$SWAY_DIR/config"
+    mkdir -m 700 "$SWAY_DIR/run"
+    [ "$(id -u)" -ne 0 ] || chown nobody:nogroup "$SWAY_DIR/run"
+    "${SWAY_USER[@]}" env -i PATH="$PATH" HOME="$SWAY_DIR" XDG_RUNTIME_DIR="$SWAY_DIR/run" WLR_BACKENDS=headless \
+        WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 sway -c "$SWAY_DIR/config" >"$SWAY_DIR/sway.log" 2>&1 &
+    SWAY_PID=$!
+    local tries=0
+    local socket=""
+    until socket=$(find "$SWAY_DIR/run" -maxdepth 1 -type s -name 'wayland-*' -printf '%f\n' 2>/dev/null) &&
+        [ -n "$socket" ]; do
+        tries=$((tries + 1))
+        if [ "$tries" -ge 300 ] || ! kill -0 "$SWAY_PID" 2>/dev/null; then
+            echo "sway did not start:" >&2
+            cat "$SWAY_DIR/sway.log" >&2
+            return 1
+        fi
+        sleep 0.1
+    done
+    export VARDELO_SWAY_RUNTIME_DIR="$SWAY_DIR/run"
+    export VARDELO_SWAY_DISPLAY="$socket"
+    echo "sway runs on $VARDELO_SWAY_DISPLAY in $VARDELO_SWAY_RUNTIME_DIR"
+}
+
+stop_sway() {
+    if [ -n "$SWAY_PID" ]; then
+        kill "$SWAY_PID" 2>/dev/null || true
+        wait "$SWAY_PID" 2>/dev/null || true
+        SWAY_PID=""
+    fi
+    if [ -n "$SWAY_DIR" ]; then
+        rm -rf "$SWAY_DIR"
+        SWAY_DIR=""
+    fi
+    unset VARDELO_SWAY_RUNTIME_DIR VARDELO_SWAY_DISPLAY
+}

@@ -1,0 +1,129 @@
+#include <cstdio>
+
+#include <QApplication>
+#include <QProcess>
+#include <QTemporaryFile>
+#include <QTest>
+#include <QWindow>
+
+#include "platform/qt/DesktopPlatform.h"
+#include "windows/DocumentBox.h"
+#include "windows/MainWindow.h"
+#include "windows/ProgramWindows.h"
+
+using namespace vardelo;
+
+namespace {
+
+const QString Sep = QStringLiteral("\r\n---------------\r\n");
+/// Makes this program the other program, whose window takes the focus.
+const char HoldFocus[] = "--hold-focus";
+
+/// Copies with wl-copy, which offers the text from the background until a newer copy replaces it.
+bool wlCopy(const QStringList& arguments, const QString& inputFile = QString())
+{
+    QProcess copy;
+    copy.setStandardInputFile(inputFile.isEmpty() ? QProcess::nullDevice() : inputFile);
+    copy.start(QStringLiteral("wl-copy"), arguments);
+    return copy.waitForFinished(30000) && copy.exitCode() == 0;
+}
+
+bool clipboardIsEmpty()
+{
+    QProcess paste;
+    paste.start(QStringLiteral("wl-paste"), {QStringLiteral("--list-types")});
+    return paste.waitForFinished(30000) && paste.exitCode() != 0;
+}
+
+/// A window of another program, that says "focused" once it has the focus.
+int holdFocus()
+{
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("other program"));
+    QObject::connect(qApp, &QGuiApplication::focusWindowChanged, &window, [](const QWindow* focused) {
+        if (focused != nullptr) {
+            std::puts("focused");
+            std::fflush(stdout);
+        }
+    });
+    window.show();
+    return QApplication::exec();
+}
+
+} // namespace
+
+/// The program's main window on the desktop platform it chooses, on a Wayland compositor without X11, with
+/// copies made by another program while a window of a third one has the focus.
+class TestCaptureOnWayland : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void everyCopyIsCollectedWithoutTheFocus()
+    {
+        // What the clipboard holds at the start is the first entry.
+        QVERIFY(wlCopy({QStringLiteral("already there")}));
+        const std::unique_ptr<PlatformServices> platform = createDesktopPlatform();
+        ProgramWindows windows(*platform);
+        MainWindow& main = windows.showMain();
+        const auto* box = main.findChild<DocumentBox*>(QStringLiteral("vardelo"));
+        const auto document = [box] { return box->text().value(); };
+        QString expected = Sep + "already there";
+        QTRY_COMPARE_WITH_TIMEOUT(document(), expected, 10000);
+
+        QTRY_VERIFY_WITH_TIMEOUT(main.isActiveWindow(), 10000);
+        QProcess other;
+        other.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(HoldFocus)});
+        QByteArray said;
+        QTRY_VERIFY_WITH_TIMEOUT((said += other.readAll()).contains("focused"), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!main.isActiveWindow(), 10000);
+
+        for (const QString& text :
+            {QStringLiteral("first"), QStringLiteral("второй\r\nтекст"), QStringLiteral("third")}) {
+            QVERIFY(wlCopy({text}));
+            expected += Sep + text;
+            QTRY_COMPARE_WITH_TIMEOUT(document(), expected, 10000);
+        }
+
+        // A source that exits leaves the clipboard with nothing, and the collection as it was; so does a
+        // password manager's secret.
+        QProcess source;
+        source.start(QStringLiteral("wl-copy"), {QStringLiteral("--foreground"), QStringLiteral("gone")});
+        expected += Sep + "gone";
+        QTRY_COMPARE_WITH_TIMEOUT(document(), expected, 10000);
+        source.kill();
+        QVERIFY(source.waitForFinished(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(clipboardIsEmpty(), 10000);
+        // Long enough for the reader to hear of it and for the capture to tick many times.
+        QTest::qWait(500);
+        QVERIFY(wlCopy({QStringLiteral("--type"), QStringLiteral("x-kde-passwordManagerHint"), "secret"}));
+        QTest::qWait(500);
+        QCOMPARE(document(), expected);
+
+        // A large text arrives whole.
+        QByteArray large;
+        for (int line = 0; large.size() < 5 * 1024 * 1024; ++line) {
+            large += QStringLiteral("%1: съешь же ещё этих мягких булок\r\n").arg(line).toUtf8();
+        }
+        QTemporaryFile file;
+        QVERIFY(file.open() && file.write(large) == large.size() && file.flush());
+        QVERIFY(wlCopy({}, file.fileName()));
+        expected += Sep + QString::fromUtf8(large);
+        QTRY_COMPARE_WITH_TIMEOUT(document(), expected, 30000);
+        QVERIFY(!main.isActiveWindow());
+        other.kill();
+        other.waitForFinished(10000);
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    if (argc > 1 && qstrcmp(argv[1], HoldFocus) == 0) {
+        return holdFocus();
+    }
+    TestCaptureOnWayland test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "TestCaptureOnWayland.moc"

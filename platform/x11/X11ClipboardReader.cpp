@@ -1,15 +1,12 @@
 #include "platform/x11/X11ClipboardReader.h"
 
-#include <algorithm>
-#include <array>
-#include <cstdlib>
-#include <cstring>
-
 #include <QSocketNotifier>
 
 #include <xcb/xcb.h>
 #include <xcb/xcbext.h>
 #include <xcb/xfixes.h>
+
+#include "platform/x11/ClipboardConnection.h"
 
 namespace vardelo {
 
@@ -22,102 +19,21 @@ constexpr auto RetryInterval = 500ms;
 /// More than any property can hold, in the 4-byte units GetProperty counts in.
 constexpr std::uint32_t WholeProperty = 0x1fffffff;
 
-struct FreeDeleter
-{
-    void operator()(void* pointer) const { std::free(pointer); }
-};
-template <typename T> using XcbReply = std::unique_ptr<T, FreeDeleter>;
-
-struct Disconnect
-{
-    void operator()(xcb_connection_t* connection) const { xcb_disconnect(connection); }
-};
-
 } // namespace
-
-/// The reader's own X connection and what it set up on it.
-struct X11ClipboardReader::Connection
-{
-    std::unique_ptr<xcb_connection_t, Disconnect> xcb;
-    xcb_window_t window = XCB_NONE;
-    xcb_atom_t clipboard = XCB_NONE;
-    std::uint8_t xfixesFirstEvent = 0;
-    SelectionAtoms atoms;
-    /// Each attempt asks for its own property, so late answers to an abandoned attempt are told apart.
-    std::array<xcb_atom_t, 8> properties {};
-};
 
 std::unique_ptr<X11ClipboardReader> X11ClipboardReader::create(QObject* parent)
 {
-    auto connection = std::make_unique<Connection>();
-    int screenNumber = 0;
-    connection->xcb.reset(xcb_connect(nullptr, &screenNumber));
-    xcb_connection_t* c = connection->xcb.get();
-    if (xcb_connection_has_error(c) != 0) {
+    std::unique_ptr<ClipboardConnection> connection = ClipboardConnection::open();
+    if (!connection) {
         return nullptr;
     }
-
-    // Start-up asks everything at once and then collects the answers, so it costs one round trip.
-    xcb_prefetch_extension_data(c, &xcb_xfixes_id);
-    const char* const names[] = {"CLIPBOARD", "UTF8_STRING", "TEXT", "COMPOUND_TEXT", "INCR", "VARDELO_SELECTION_0",
-        "VARDELO_SELECTION_1", "VARDELO_SELECTION_2", "VARDELO_SELECTION_3", "VARDELO_SELECTION_4",
-        "VARDELO_SELECTION_5", "VARDELO_SELECTION_6", "VARDELO_SELECTION_7"};
-    constexpr std::size_t nameCount = std::size(names);
-    std::array<xcb_intern_atom_cookie_t, nameCount> cookies {};
-    for (std::size_t i = 0; i < nameCount; ++i) {
-        cookies.at(i) = xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(names[i])), names[i]);
-    }
-    const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(c, &xcb_xfixes_id);
-    std::optional<xcb_xfixes_query_version_cookie_t> versionCookie;
-    if (xfixes != nullptr && xfixes->present != 0) {
-        versionCookie = xcb_xfixes_query_version(c, XCB_XFIXES_MAJOR_VERSION, XCB_XFIXES_MINOR_VERSION);
-    }
-    std::array<xcb_atom_t, nameCount> atoms {};
-    for (std::size_t i = 0; i < nameCount; ++i) {
-        const XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(c, cookies.at(i), nullptr));
-        atoms.at(i) = reply ? reply->atom : XCB_NONE;
-    }
-    if (!versionCookie) {
-        return nullptr;
-    }
-    const XcbReply<xcb_xfixes_query_version_reply_t> version(
-        xcb_xfixes_query_version_reply(c, *versionCookie, nullptr));
-    // Selection notifications came with XFixes 1.0; without them the reader would have to poll.
-    if (!version || version->major_version < 1 || std::find(atoms.begin(), atoms.end(), XCB_NONE) != atoms.end()) {
-        return nullptr;
-    }
-
-    connection->clipboard = atoms[0];
-    connection->atoms.utf8String = atoms[1];
-    connection->atoms.string = XCB_ATOM_STRING;
-    connection->atoms.text = atoms[2];
-    connection->atoms.compoundText = atoms[3];
-    connection->atoms.incr = atoms[4];
-    std::copy(atoms.begin() + 5, atoms.end(), connection->properties.begin());
-    connection->xfixesFirstEvent = xfixes->first_event;
-
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(c));
-    for (int i = 0; i < screenNumber && screens.rem > 0; ++i) {
-        xcb_screen_next(&screens);
-    }
-    if (screens.rem == 0) {
-        return nullptr;
-    }
-    connection->window = xcb_generate_id(c);
-    const std::uint32_t eventMask = XCB_EVENT_MASK_PROPERTY_CHANGE;
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, connection->window, screens.data->root, 0, 0, 1, 1, 0,
-        XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &eventMask);
-    xcb_xfixes_select_selection_input(c, connection->window, connection->clipboard,
-        XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY
-            | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
     return std::unique_ptr<X11ClipboardReader>(new X11ClipboardReader(std::move(connection), parent));
 }
 
-X11ClipboardReader::X11ClipboardReader(std::unique_ptr<Connection> connection, QObject* parent)
+X11ClipboardReader::X11ClipboardReader(std::unique_ptr<ClipboardConnection> connection, QObject* parent)
     : QObject(parent)
     , m_connection(std::move(connection))
-    , m_notifier(
-          std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(m_connection->xcb.get()), QSocketNotifier::Read))
+    , m_notifier(std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(m_connection->get()), QSocketNotifier::Read))
 {
     m_deadline.setSingleShot(true);
     m_deadline.setInterval(NoProgressLimit);
@@ -170,7 +86,7 @@ void X11ClipboardReader::startTransfer()
 
 void X11ClipboardReader::perform(SelectionTransfer::Step step)
 {
-    xcb_connection_t* c = m_connection->xcb.get();
+    xcb_connection_t* c = m_connection->get();
     m_deadline.start();
     switch (step) {
     case SelectionTransfer::Step::Convert:
@@ -215,7 +131,7 @@ void X11ClipboardReader::fail(const QString& reason)
 void X11ClipboardReader::abandonPendingRead()
 {
     if (m_pendingRead) {
-        xcb_discard_reply(m_connection->xcb.get(), *m_pendingRead);
+        xcb_discard_reply(m_connection->get(), *m_pendingRead);
         m_pendingRead.reset();
     }
 }
@@ -228,7 +144,7 @@ void X11ClipboardReader::pump()
         return;
     }
     m_pumping = true;
-    xcb_connection_t* c = m_connection->xcb.get();
+    xcb_connection_t* c = m_connection->get();
     for (bool progressed = true; progressed;) {
         progressed = false;
         while (const XcbReply<xcb_generic_event_t> event {xcb_poll_for_event(c)}) {

@@ -11,10 +11,11 @@
 #include "platform/ClipboardReader.h"
 #include "platform/x11/SelectionTransfer.h"
 
-struct xcb_connection_t;
 class QSocketNotifier;
 
 namespace vardelo {
+
+struct ClipboardConnection;
 
 /// Reads the X11 clipboard over a connection of its own, without ever waiting on the X server or on the
 /// program that owns the clipboard.
@@ -39,9 +40,7 @@ public:
     Result<ClipboardContent> read() override;
 
 private:
-    struct Connection;
-
-    X11ClipboardReader(std::unique_ptr<Connection> connection, QObject* parent);
+    X11ClipboardReader(std::unique_ptr<ClipboardConnection> connection, QObject* parent);
 
     void startTransfer();
     void perform(SelectionTransfer::Step step);
@@ -59,7 +58,7 @@ private:
         Ready,
     };
 
-    std::unique_ptr<Connection> m_connection;
+    std::unique_ptr<ClipboardConnection> m_connection;
     std::unique_ptr<QSocketNotifier> m_notifier;
     /// A read that makes no progress for this long has failed.
     QTimer m_deadline;

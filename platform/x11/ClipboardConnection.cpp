@@ -10,8 +10,8 @@ namespace vardelo {
 
 namespace {
 
-/// Each attempt asks for its own property, so late answers to an abandoned attempt are told apart.
-constexpr int Properties = 8;
+/// Properties interned at start; more are interned as they are needed.
+constexpr int FirstProperties = 4;
 
 } // namespace
 
@@ -32,9 +32,9 @@ std::unique_ptr<ClipboardConnection> ClipboardConnection::open()
 
     // Asks everything at once and then collects the answers, so it costs one round trip.
     xcb_prefetch_extension_data(c, &xcb_xfixes_id);
-    std::vector<std::string> names {"CLIPBOARD", "UTF8_STRING", "TEXT", "COMPOUND_TEXT", "INCR"};
+    std::vector<std::string> names {"CLIPBOARD", "UTF8_STRING", "TEXT", "COMPOUND_TEXT", "INCR", "VARDELO_TIMESTAMP"};
     const std::size_t fixedNames = names.size();
-    for (int i = 0; i < Properties; ++i) {
+    for (int i = 0; i < FirstProperties; ++i) {
         names.push_back(answerPropertyName(i));
     }
     std::vector<xcb_intern_atom_cookie_t> cookies;
@@ -67,6 +67,7 @@ std::unique_ptr<ClipboardConnection> ClipboardConnection::open()
     connection->atoms.text = atoms[2];
     connection->atoms.compoundText = atoms[3];
     connection->atoms.incr = atoms[4];
+    connection->timestamp = atoms[5];
     connection->properties.assign(atoms.begin() + static_cast<std::ptrdiff_t>(fixedNames), atoms.end());
     connection->xfixesFirstEvent = xfixes->first_event;
 

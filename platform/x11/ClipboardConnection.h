@@ -37,9 +37,11 @@ struct ClipboardConnection final
     std::unique_ptr<xcb_connection_t, Disconnect> xcb;
     xcb_window_t window = XCB_NONE;
     xcb_atom_t clipboard = XCB_NONE;
+    /// A property of the window whose change notice tells the server's time.
+    xcb_atom_t timestamp = XCB_NONE;
     std::uint8_t xfixesFirstEvent = 0;
     SelectionAtoms atoms;
-    /// Properties for owners to write their answers to.
+    /// Properties for owners to write their answers to, to begin with.
     std::vector<xcb_atom_t> properties;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace vardelo {
 
@@ -78,7 +79,18 @@ SelectionTransfer::SelectionTransfer(const SelectionAtoms& atoms)
 SelectionTransfer::Step SelectionTransfer::start()
 {
     m_targetIndex = 0;
+    m_undecodable = false;
+    forgetChunks();
     return m_step = m_targets.empty() ? finish(QString()) : Step::Convert;
+}
+
+SelectionTransfer::Step SelectionTransfer::retry()
+{
+    if (m_step == Step::Finished || m_step == Step::Undecodable) {
+        return m_step;
+    }
+    forgetChunks();
+    return m_step = Step::Convert;
 }
 
 SelectionTransfer::Step SelectionTransfer::conversionAnswered(bool withProperty)
@@ -98,7 +110,6 @@ SelectionTransfer::Step SelectionTransfer::propertyRead(std::uint32_t type, std:
         if (type != 0 && type == m_atoms.incr) {
             m_chunked = true;
             m_bytes.clear();
-            m_chunkType = 0;
             if (format == 32 && bytes.size() >= 4) {
                 std::uint32_t announced = 0;
                 std::memcpy(&announced, bytes.data(), sizeof announced);
@@ -112,23 +123,22 @@ SelectionTransfer::Step SelectionTransfer::propertyRead(std::uint32_t type, std:
             }
             return m_step = Step::WaitForChunk;
         }
-        if (type == 0 || format != 8) {
-            return m_step = nextTarget();
-        }
-        const std::optional<QString> text = decodeSelectionText(m_atoms, type, bytes);
-        return m_step = text ? finish(*text) : nextTarget();
+        return m_step = textAnswered(type, format, bytes);
     }
 
     if (m_chunkType == 0) {
         m_chunkType = type;
+        m_chunkFormat = format;
     }
-    if (type == 0 || format != 8) {
-        return m_step = nextTarget();
+    if (type == 0 || type != m_chunkType || format != m_chunkFormat) {
+        return m_step = Step::BrokenOff;
     }
     if (bytes.isEmpty()) {
-        const std::optional<QString> text = decodeSelectionText(m_atoms, m_chunkType, m_bytes);
-        m_bytes = QByteArray();
-        return m_step = text ? finish(*text) : nextTarget();
+        const QByteArray whole = std::exchange(m_bytes, QByteArray());
+        const std::uint32_t wholeType = m_chunkType;
+        const std::uint8_t wholeFormat = m_chunkFormat;
+        forgetChunks();
+        return m_step = textAnswered(wholeType, wholeFormat, whole);
     }
     m_bytes.append(bytes);
     if (m_chunkWaiting) {
@@ -149,22 +159,42 @@ SelectionTransfer::Step SelectionTransfer::chunkAnnounced()
     return m_step;
 }
 
+SelectionTransfer::Step SelectionTransfer::textAnswered(std::uint32_t type, std::uint8_t format, QByteArrayView bytes)
+{
+    if (type != 0 && format == 8) {
+        if (const std::optional<QString> text = decodeSelectionText(m_atoms, type, bytes)) {
+            return finish(*text);
+        }
+        // Of the text types only compound text can hold what the decoder does not know; other types are
+        // no text at all, as when the owner refuses.
+        m_undecodable = m_undecodable || type == m_atoms.compoundText;
+    }
+    return nextTarget();
+}
+
 SelectionTransfer::Step SelectionTransfer::nextTarget()
 {
-    m_chunked = false;
-    m_chunkWaiting = false;
-    m_chunkType = 0;
-    m_bytes = QByteArray();
-    if (++m_targetIndex >= m_targets.size()) {
-        return finish(QString());
+    forgetChunks();
+    if (++m_targetIndex < m_targets.size()) {
+        return Step::Convert;
     }
-    return Step::Convert;
+    // Text the owner has but this program cannot decode is no empty clipboard.
+    return m_undecodable ? Step::Undecodable : finish(QString());
 }
 
 SelectionTransfer::Step SelectionTransfer::finish(const QString& text)
 {
     m_text = text;
     return Step::Finished;
+}
+
+void SelectionTransfer::forgetChunks()
+{
+    m_chunked = false;
+    m_chunkWaiting = false;
+    m_chunkType = 0;
+    m_chunkFormat = 0;
+    m_bytes = QByteArray();
 }
 
 } // namespace vardelo

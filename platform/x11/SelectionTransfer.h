@@ -29,9 +29,10 @@ struct SelectionAtoms
 /// The steps of reading one owner's text from the X selection, without the X connection: the caller
 /// performs what each step asks and reports what the server answered.
 ///
-/// Asks for UTF8_STRING, then STRING, TEXT and COMPOUND_TEXT in turn while the owner refuses; an owner
-/// that refuses them all holds no text, which reads as the empty string. Large texts come in chunks
-/// (INCR): the caller deletes the property as it reads each, and a chunk of no bytes ends the text.
+/// Asks for UTF8_STRING, then STRING, TEXT and COMPOUND_TEXT in turn while the owner refuses. An owner that
+/// refuses them all holds no text, which reads as the empty string; one whose text cannot be decoded cannot
+/// be read. Large texts come in chunks (INCR): the caller deletes the property as it reads each, and a
+/// chunk of no bytes ends the text.
 class SelectionTransfer final
 {
 public:
@@ -46,12 +47,20 @@ public:
         WaitForChunk,
         /// text() holds the owner's text.
         Finished,
+        /// The owner broke off a chunked answer. It may still write to the property, so the caller leaves
+        /// that property to it and later asks again on another one (retry()).
+        BrokenOff,
+        /// The owner's text cannot be decoded; asking again would give the same.
+        Undecodable,
     };
 
     explicit SelectionTransfer(const SelectionAtoms& atoms);
 
     /// Begins with the most wanted target.
     Step start();
+    /// Asks again for the target last asked for, after the caller stopped waiting for its answer or after
+    /// BrokenOff.
+    Step retry();
     /// The owner answered the conversion; withProperty is false when it refused.
     Step conversionAnswered(bool withProperty);
     /// The property held these bytes of this type and format (type 0: it did not exist).
@@ -62,23 +71,33 @@ public:
 
     Step step() const { return m_step; }
     /// The target that Convert asks for.
-    std::uint32_t target() const { return m_targets.at(m_targetIndex); }
+    std::uint32_t target() const { return m_targetIndex < m_targets.size() ? m_targets[m_targetIndex] : 0; }
+    /// Whether the answer under way comes in chunks.
+    bool chunked() const { return m_chunked; }
+    /// A chunk was announced that has not been asked to be read yet.
+    bool chunkPending() const { return m_chunkWaiting; }
     /// The owner's text once Finished.
     const QString& text() const { return m_text; }
 
 private:
+    Step textAnswered(std::uint32_t type, std::uint8_t format, QByteArrayView bytes);
     Step nextTarget();
     Step finish(const QString& text);
+    void forgetChunks();
 
     SelectionAtoms m_atoms;
+    /// The text targets to ask for, most wanted first.
     std::vector<std::uint32_t> m_targets;
     std::size_t m_targetIndex = 0;
     Step m_step = Step::Convert;
+    /// An answer of a text type did not decode.
+    bool m_undecodable = false;
     /// Set while a chunked transfer runs.
     bool m_chunked = false;
     /// A chunk was announced while the previous one was still being read.
     bool m_chunkWaiting = false;
     std::uint32_t m_chunkType = 0;
+    std::uint8_t m_chunkFormat = 0;
     QByteArray m_bytes;
     QString m_text;
 };

@@ -202,6 +202,41 @@ private Q_SLOTS:
         }
     }
 
+    void slowOwnerIsReadOnceAndAskedSeldom()
+    {
+        const QString text = QStringLiteral("большая таблица");
+        QElapsedTimer sinceCopy;
+        QVERIFY(m_other->own(text.toUtf8(), {"--answer-after-ms", "2500", "--log-requests"}));
+        sinceCopy.start();
+        QTRY_COMPARE_WITH_TIMEOUT(m_document->text().value(), Sep + text, 10000);
+        QTest::qWait(static_cast<int>(std::max<qint64>(0, 7000 - sinceCopy.elapsed())));
+        QCOMPARE(m_document->text().value(), Sep + text);
+        const qsizetype asked = m_other->output().count("request UTF8_STRING");
+        QVERIFY2(asked <= 3, qPrintable(QString::number(asked)));
+    }
+
+    void lateRefusalOfThePreviousOwnerIsNotTheNewOnes()
+    {
+        // The first owner refuses its text late, while the second is still busy with its answer.
+        QVERIFY(m_owner->own("first", {"--refuse-after-ms", "600", "--log-requests"}));
+        QTRY_VERIFY_WITH_TIMEOUT(m_owner->output().contains("request UTF8_STRING"), 5000);
+        const QString text = QStringLiteral("Съешь же ещё этих мягких булок");
+        QVERIFY(
+            m_other->own(text.toUtf8(), {"--target", "UTF8_STRING", "--target", "STRING", "--answer-after-ms", "800"}));
+        QTRY_COMPARE_WITH_TIMEOUT(m_document->text().value(), Sep + text, 5000);
+    }
+
+    void undecodableTextAddsNoEntry()
+    {
+        // Cyrillic in ISO 8859-5, a character set the compound text decoder does not know.
+        QVERIFY(m_other->own(
+            QByteArray("\x1b-L\xbf\xe0\xd8\xd2\xd5\xe2"), {"--target", "COMPOUND_TEXT", "--log-requests"}));
+        QTRY_VERIFY_WITH_TIMEOUT(m_other->output().contains("request COMPOUND_TEXT"), 5000);
+        QTest::qWait(300);
+        QVERIFY(!m_reader->read().ok());
+        QCOMPARE(m_document->text().value(), QString());
+    }
+
     void thirtyMegabytesArriveWhole()
     {
         const QByteArray text = largeText(30 * 1024 * 1024);

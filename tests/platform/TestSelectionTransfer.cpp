@@ -70,6 +70,18 @@ private Q_SLOTS:
         QCOMPARE(decodeSelectionText(atoms(), type, bytes), expected);
     }
 
+    void textThatCannotBeDecodedIsNoEmptyClipboard()
+    {
+        SelectionTransfer transfer(atoms());
+        (void)transfer.start();
+        QCOMPARE(transfer.conversionAnswered(true), Step::ReadProperty);
+        QCOMPARE(transfer.propertyRead(Compound, 8, "\x1b-L\xbf\xe0"), Step::Convert);
+        for (int i = 0; i < 2; ++i) {
+            QCOMPARE(transfer.conversionAnswered(false), Step::Convert);
+        }
+        QCOMPARE(transfer.conversionAnswered(false), Step::Undecodable);
+    }
+
     void refusedTargetsFallThroughToEmpty()
     {
         SelectionTransfer transfer(atoms());
@@ -81,22 +93,38 @@ private Q_SLOTS:
         QCOMPARE(transfer.text(), QString());
     }
 
-    void answerThatIsNoTextTriesTheNextTarget_data()
+    void answerThatIsNoText_data()
     {
         QTest::addColumn<std::uint32_t>("type");
         QTest::addColumn<std::uint8_t>("format");
-        QTest::newRow("property gone") << 0u << std::uint8_t(0);
-        QTest::newRow("32-bit values") << Utf8 << std::uint8_t(32);
+        QTest::addColumn<bool>("chunked");
+        QTest::newRow("property gone") << 0u << std::uint8_t(0) << false;
+        QTest::newRow("32-bit values") << Utf8 << std::uint8_t(32) << false;
+        QTest::newRow("chunk gone") << 0u << std::uint8_t(8) << true;
+        QTest::newRow("32-bit chunk") << Utf8 << std::uint8_t(32) << true;
+        QTest::newRow("chunk of another type") << Latin1 << std::uint8_t(8) << true;
     }
-    void answerThatIsNoTextTriesTheNextTarget()
+    void answerThatIsNoText()
     {
         QFETCH(std::uint32_t, type);
         QFETCH(std::uint8_t, format);
+        QFETCH(bool, chunked);
         SelectionTransfer transfer(atoms());
         (void)transfer.start();
         QCOMPARE(transfer.conversionAnswered(true), Step::ReadProperty);
-        QCOMPARE(transfer.propertyRead(type, format, "abcd"), Step::Convert);
-        QCOMPARE(transfer.target(), Latin1);
+        if (chunked) {
+            QCOMPARE(transfer.propertyRead(Incr, 32, incrAnnouncing(8)), Step::WaitForChunk);
+            (void)transfer.chunkAnnounced();
+            QCOMPARE(transfer.propertyRead(Utf8, 8, "abcd"), Step::WaitForChunk);
+            (void)transfer.chunkAnnounced();
+        }
+        // A whole answer that is no text: the owner has none in that target, so the next one is tried. A broken
+        // chunked one: the owner has it, so the same target is asked for again.
+        QCOMPARE(transfer.propertyRead(type, format, "efgh"), chunked ? Step::BrokenOff : Step::Convert);
+        if (chunked) {
+            QCOMPARE(transfer.retry(), Step::Convert);
+        }
+        QCOMPARE(transfer.target(), chunked ? Utf8 : Latin1);
         QCOMPARE(transfer.conversionAnswered(true), Step::ReadProperty);
         QCOMPARE(transfer.propertyRead(Latin1, 8, "\xe9"), Step::Finished);
         QCOMPARE(transfer.text(), QStringLiteral("\u00e9"));

@@ -6,6 +6,8 @@
 
 #include <xcb/xfixes.h>
 
+#include "platform/SecretMark.h"
+
 namespace vardelo {
 
 namespace {
@@ -32,7 +34,8 @@ std::unique_ptr<ClipboardConnection> ClipboardConnection::open()
 
     // Asks everything at once and then collects the answers, so it costs one round trip.
     xcb_prefetch_extension_data(c, &xcb_xfixes_id);
-    std::vector<std::string> names {"CLIPBOARD", "UTF8_STRING", "TEXT", "COMPOUND_TEXT", "INCR", "VARDELO_TIMESTAMP"};
+    std::vector<std::string> names {"CLIPBOARD", "UTF8_STRING", "TEXT", "COMPOUND_TEXT", "INCR", "TARGETS",
+        PasswordManagerHint, "VARDELO_TIMESTAMP"};
     const std::size_t fixedNames = names.size();
     for (int i = 0; i < FirstProperties; ++i) {
         names.push_back(answerPropertyName(i));
@@ -67,7 +70,10 @@ std::unique_ptr<ClipboardConnection> ClipboardConnection::open()
     connection->atoms.text = atoms[2];
     connection->atoms.compoundText = atoms[3];
     connection->atoms.incr = atoms[4];
-    connection->timestamp = atoms[5];
+    connection->atoms.targets = atoms[5];
+    connection->atoms.atom = XCB_ATOM_ATOM;
+    connection->atoms.passwordHint = atoms[6];
+    connection->timestamp = atoms[7];
     connection->properties.assign(atoms.begin() + static_cast<std::ptrdiff_t>(fixedNames), atoms.end());
     connection->xfixesFirstEvent = xfixes->first_event;
 

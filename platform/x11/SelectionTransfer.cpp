@@ -4,6 +4,8 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/SecretMark.h"
+
 namespace vardelo {
 
 namespace {
@@ -68,20 +70,25 @@ std::optional<QString> decodeSelectionText(const SelectionAtoms& atoms, std::uin
 
 SelectionTransfer::SelectionTransfer(const SelectionAtoms& atoms)
     : m_atoms(atoms)
+{ }
+
+SelectionTransfer::Step SelectionTransfer::start()
 {
-    for (const std::uint32_t target : {atoms.utf8String, atoms.string, atoms.text, atoms.compoundText}) {
+    m_undecodable = false;
+    m_secret = false;
+    m_text = QString();
+    forgetChunks();
+    m_targets.clear();
+    for (const std::uint32_t target : {m_atoms.utf8String, m_atoms.string, m_atoms.text, m_atoms.compoundText}) {
         if (target != 0) {
             m_targets.push_back(target);
         }
     }
-}
-
-SelectionTransfer::Step SelectionTransfer::start()
-{
-    m_targetIndex = 0;
-    m_undecodable = false;
-    forgetChunks();
-    return m_step = m_targets.empty() ? finish(QString()) : Step::Convert;
+    if (m_atoms.targets == 0) {
+        return m_step = askForText();
+    }
+    m_phase = Phase::Targets;
+    return m_step = Step::Convert;
 }
 
 SelectionTransfer::Step SelectionTransfer::retry()
@@ -93,12 +100,37 @@ SelectionTransfer::Step SelectionTransfer::retry()
     return m_step = Step::Convert;
 }
 
+std::uint32_t SelectionTransfer::target() const
+{
+    switch (m_phase) {
+    case Phase::Targets:
+        return m_atoms.targets;
+    case Phase::Mark:
+        return m_atoms.passwordHint;
+    case Phase::Text:
+        break;
+    }
+    return m_targetIndex < m_targets.size() ? m_targets[m_targetIndex] : 0;
+}
+
 SelectionTransfer::Step SelectionTransfer::conversionAnswered(bool withProperty)
 {
     if (m_step != Step::Convert) {
         return m_step;
     }
-    return m_step = withProperty ? Step::ReadProperty : nextTarget();
+    if (withProperty) {
+        return m_step = Step::ReadProperty;
+    }
+    switch (m_phase) {
+    case Phase::Targets:
+        return m_step = askForText();
+    case Phase::Mark:
+        // An owner that offers the mark and then withholds it may hold a password all the same.
+        return m_step = finish(QString(), true);
+    case Phase::Text:
+        break;
+    }
+    return m_step = nextTarget();
 }
 
 SelectionTransfer::Step SelectionTransfer::propertyRead(std::uint32_t type, std::uint8_t format, QByteArrayView bytes)
@@ -123,7 +155,7 @@ SelectionTransfer::Step SelectionTransfer::propertyRead(std::uint32_t type, std:
             }
             return m_step = Step::WaitForChunk;
         }
-        return m_step = textAnswered(type, format, bytes);
+        return m_step = answered(type, format, bytes);
     }
 
     if (m_chunkType == 0) {
@@ -138,7 +170,7 @@ SelectionTransfer::Step SelectionTransfer::propertyRead(std::uint32_t type, std:
         const std::uint32_t wholeType = m_chunkType;
         const std::uint8_t wholeFormat = m_chunkFormat;
         forgetChunks();
-        return m_step = textAnswered(wholeType, wholeFormat, whole);
+        return m_step = answered(wholeType, wholeFormat, whole);
     }
     m_bytes.append(bytes);
     if (m_chunkWaiting) {
@@ -159,6 +191,39 @@ SelectionTransfer::Step SelectionTransfer::chunkAnnounced()
     return m_step;
 }
 
+SelectionTransfer::Step SelectionTransfer::answered(std::uint32_t type, std::uint8_t format, QByteArrayView bytes)
+{
+    switch (m_phase) {
+    case Phase::Targets:
+        return targetsAnswered(type, format, bytes);
+    case Phase::Mark:
+        // A mark that cannot be read counts as set, as a withheld one does.
+        return type != 0 && format == 8 && !isSecretHint(bytes) ? askForText() : finish(QString(), true);
+    case Phase::Text:
+        break;
+    }
+    return textAnswered(type, format, bytes);
+}
+
+SelectionTransfer::Step SelectionTransfer::targetsAnswered(
+    std::uint32_t type, std::uint8_t format, QByteArrayView bytes)
+{
+    // Some owners give the list the type TARGETS; anything else is no list, and every text target is tried.
+    if ((type != m_atoms.atom && type != m_atoms.targets) || format != 32) {
+        return askForText();
+    }
+    std::vector<std::uint32_t> offered(static_cast<std::size_t>(bytes.size()) / sizeof(std::uint32_t));
+    std::memcpy(offered.data(), bytes.data(), offered.size() * sizeof(std::uint32_t));
+    const auto isOffered
+        = [&](std::uint32_t target) { return std::find(offered.begin(), offered.end(), target) != offered.end(); };
+    std::erase_if(m_targets, [&](std::uint32_t target) { return !isOffered(target); });
+    if (m_atoms.passwordHint != 0 && isOffered(m_atoms.passwordHint)) {
+        m_phase = Phase::Mark;
+        return Step::Convert;
+    }
+    return askForText();
+}
+
 SelectionTransfer::Step SelectionTransfer::textAnswered(std::uint32_t type, std::uint8_t format, QByteArrayView bytes)
 {
     if (type != 0 && format == 8) {
@@ -172,6 +237,13 @@ SelectionTransfer::Step SelectionTransfer::textAnswered(std::uint32_t type, std:
     return nextTarget();
 }
 
+SelectionTransfer::Step SelectionTransfer::askForText()
+{
+    m_phase = Phase::Text;
+    m_targetIndex = 0;
+    return m_targets.empty() ? finish(QString()) : Step::Convert;
+}
+
 SelectionTransfer::Step SelectionTransfer::nextTarget()
 {
     forgetChunks();
@@ -182,9 +254,10 @@ SelectionTransfer::Step SelectionTransfer::nextTarget()
     return m_undecodable ? Step::Undecodable : finish(QString());
 }
 
-SelectionTransfer::Step SelectionTransfer::finish(const QString& text)
+SelectionTransfer::Step SelectionTransfer::finish(const QString& text, bool secret)
 {
     m_text = text;
+    m_secret = secret;
     return Step::Finished;
 }
 

@@ -87,7 +87,7 @@ Result<ClipboardContent> X11ClipboardReader::read()
     if (!m_ready) {
         return Result<ClipboardContent>::failure(m_failure);
     }
-    return ClipboardContent {m_text, false};
+    return m_secret ? ClipboardContent {QString(), true} : ClipboardContent {m_text, false};
 }
 
 void X11ClipboardReader::beginSession(std::uint32_t owner, std::uint32_t time)
@@ -100,6 +100,7 @@ void X11ClipboardReader::beginSession(std::uint32_t owner, std::uint32_t time)
     if (owner == XCB_NONE) {
         m_transfer.reset();
         m_text = QString();
+        m_secret = false;
         m_ready = true;
         notifyChange();
         return;
@@ -145,9 +146,10 @@ void X11ClipboardReader::perform(Step step)
     case Step::Finished:
         // The same text copied again keeps the old string, which the last capture shares, so the capture's
         // compare stays free instead of running over the whole text on every tick.
-        if (m_transfer->text() != m_text) {
+        if (!m_transfer->secret() && m_transfer->text() != m_text) {
             m_text = m_transfer->text();
         }
+        m_secret = m_transfer->secret();
         m_ready = true;
         finishSession();
         return;

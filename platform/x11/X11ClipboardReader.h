@@ -33,6 +33,8 @@ struct ClipboardConnection;
 /// request it is only waited on. A text that cannot be decoded is not asked for again. An owner that sets
 /// the clipboard to nothing or offers no text reads as empty; an owner that merely exits leaves its
 /// content, as a copied text outlives the program it was copied from on other desktops.
+/// An owner that marks its content as a password manager's secret reads as a secret, and its text is
+/// never fetched.
 class X11ClipboardReader final : public QObject, public ClipboardReader
 {
     Q_OBJECT
@@ -108,6 +110,7 @@ private:
 
     bool m_ready = false;
     QString m_text;
+    bool m_secret = false;
     QString m_failure;
 };
 

@@ -6,6 +6,7 @@ using namespace vardelo;
 using Step = SelectionTransfer::Step;
 
 Q_DECLARE_METATYPE(std::optional<QString>)
+Q_DECLARE_METATYPE(QList<std::uint32_t>)
 
 namespace {
 
@@ -19,12 +20,29 @@ SelectionAtoms atoms()
     return atoms;
 }
 
+/// With TARGETS and the password managers' mark, as on a real server.
+SelectionAtoms atomsWithTargets()
+{
+    SelectionAtoms withTargets = atoms();
+    withTargets.targets = 304;
+    withTargets.passwordHint = 305;
+    return withTargets;
+}
+
 constexpr std::uint32_t Utf8 = 300;
 constexpr std::uint32_t Latin1 = 31;
 constexpr std::uint32_t Text = 301;
 constexpr std::uint32_t Compound = 302;
 constexpr std::uint32_t Incr = 303;
+constexpr std::uint32_t Targets = 304;
+constexpr std::uint32_t Mark = 305;
+constexpr std::uint32_t Atom = 4;
 constexpr std::uint32_t Png = 400;
+
+QByteArray atomList(const QList<std::uint32_t>& list)
+{
+    return QByteArray(reinterpret_cast<const char*>(list.data()), list.size() * qsizetype(sizeof(std::uint32_t)));
+}
 
 QByteArrayView incrAnnouncing(const std::uint32_t& size)
 {
@@ -68,6 +86,68 @@ private Q_SLOTS:
         QFETCH(QByteArray, bytes);
         QFETCH(std::optional<QString>, expected);
         QCOMPARE(decodeSelectionText(atoms(), type, bytes), expected);
+    }
+
+    void whatTheOwnerOffersDecidesWhatIsAsked_data()
+    {
+        QTest::addColumn<std::uint32_t>("listType");
+        QTest::addColumn<QByteArray>("list");
+        QTest::addColumn<QByteArray>("mark");
+        QTest::addColumn<QList<std::uint32_t>>("asked");
+        QTest::addColumn<bool>("secret");
+
+        const QList<std::uint32_t> allText {Utf8, Latin1, Text, Compound};
+        QTest::newRow("TARGETS refused") << 0u << QByteArray() << QByteArray() << allText << false;
+        QTest::newRow("no list of atoms") << Utf8 << QByteArray("STRING") << QByteArray() << allText << false;
+        QTest::newRow("only what is offered") << Atom << atomList({Targets, Png, Latin1, Compound}) << QByteArray()
+                                              << QList<std::uint32_t> {Latin1, Compound} << false;
+        QTest::newRow("no text offered") << Atom << atomList({Targets, Png}) << QByteArray() << QList<std::uint32_t>()
+                                         << false;
+        QTest::newRow("marked secret") << Targets << atomList({Utf8, Mark}) << QByteArray("secret")
+                                       << QList<std::uint32_t> {Mark} << true;
+        QTest::newRow("mark that is no secret")
+            << Atom << atomList({Utf8, Mark}) << QByteArray("public") << QList<std::uint32_t> {Mark, Utf8} << false;
+        QTest::newRow("mark offered, then withheld")
+            << Atom << atomList({Utf8, Mark}) << QByteArray() << QList<std::uint32_t> {Mark} << true;
+    }
+    void whatTheOwnerOffersDecidesWhatIsAsked()
+    {
+        QFETCH(std::uint32_t, listType);
+        QFETCH(QByteArray, list);
+        QFETCH(QByteArray, mark);
+        QFETCH(QList<std::uint32_t>, asked);
+        QFETCH(bool, secret);
+        SelectionTransfer transfer(atomsWithTargets());
+        QCOMPARE(transfer.start(), Step::Convert);
+        QCOMPARE(transfer.target(), Targets);
+        Step step = transfer.conversionAnswered(listType != 0);
+        if (step == Step::ReadProperty) {
+            step = transfer.propertyRead(listType, listType == Utf8 ? 8 : 32, list);
+        }
+        // Every text target is refused, so each one asked shows.
+        QList<std::uint32_t> seen;
+        while (step == Step::Convert) {
+            seen.append(transfer.target());
+            const bool markGiven = transfer.target() == Mark && !mark.isEmpty();
+            step = transfer.conversionAnswered(markGiven);
+            if (markGiven) {
+                step = transfer.propertyRead(Mark, 8, mark);
+            }
+        }
+        QCOMPARE(step, Step::Finished);
+        QCOMPARE(seen, asked);
+        QCOMPARE(transfer.secret(), secret);
+        QCOMPARE(transfer.text(), QString());
+    }
+
+    void askingAgainKeepsWhatTheOwnerSaid()
+    {
+        SelectionTransfer transfer(atomsWithTargets());
+        (void)transfer.start();
+        (void)transfer.conversionAnswered(true);
+        QCOMPARE(transfer.propertyRead(Atom, 32, atomList({Targets, Latin1})), Step::Convert);
+        QCOMPARE(transfer.retry(), Step::Convert);
+        QCOMPARE(transfer.target(), Latin1);
     }
 
     void textThatCannotBeDecodedIsNoEmptyClipboard()

@@ -49,6 +49,17 @@ bool PropertyPool::answered(std::uint32_t time, std::uint32_t target, std::uint3
     return true;
 }
 
+bool PropertyPool::reclaim(std::uint32_t property, std::uint32_t owner, std::uint32_t time, std::uint32_t target)
+{
+    const auto entry = find(property);
+    if (entry == m_givenUp.end() || entry->attempt.stage != Stage::Unanswered || entry->attempt.owner != owner
+        || entry->attempt.time != time || entry->attempt.target != target) {
+        return false;
+    }
+    m_givenUp.erase(entry);
+    return true;
+}
+
 bool PropertyPool::valueWritten(std::uint32_t property)
 {
     const auto entry = find(property);

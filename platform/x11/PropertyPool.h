@@ -50,6 +50,9 @@ public:
     /// A SelectionNotify that belongs to no current attempt. True: look at the property and delete it
     /// (GetProperty of no length, then DeleteProperty) and report to inspected().
     [[nodiscard]] bool answered(std::uint32_t time, std::uint32_t target, std::uint32_t property);
+    /// A late answer on a property given up on, from the owner and to the request the caller asks again:
+    /// as good as the answer to the new request, and sooner. True: the property is the caller's again.
+    [[nodiscard]] bool reclaim(std::uint32_t property, std::uint32_t owner, std::uint32_t time, std::uint32_t target);
     /// A new value in a property that is not lent. True: look at it and delete it, as above.
     [[nodiscard]] bool valueWritten(std::uint32_t property);
     /// What a property that was given up held when it was looked at or read: its type (0: nothing) and size.

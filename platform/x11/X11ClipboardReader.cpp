@@ -409,6 +409,16 @@ void X11ClipboardReader::handleSelectionNotify(const void* raw)
         perform(m_transfer->conversionAnswered(notify->property != XCB_NONE));
         return;
     }
+    // A late answer from the same owner to a request given up on and asked again is taken as it comes: the
+    // owner may need longer than any wait, and the request asked again is given up in its place.
+    if (m_transfer && m_property && m_transfer->step() == Step::Convert && notify->property != XCB_NONE
+        && notify->time == m_ownerTime && notify->target == m_transfer->target()
+        && m_pool.reclaim(notify->property, m_owner, m_ownerTime, notify->target)) {
+        giveUpAttempt();
+        m_property = notify->property;
+        perform(m_transfer->conversionAnswered(true));
+        return;
+    }
     if (m_pool.answered(notify->time, notify->target, notify->property)) {
         inspect(notify->property);
     }

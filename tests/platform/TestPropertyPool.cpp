@@ -102,6 +102,19 @@ private Q_SLOTS:
         QCOMPARE(pool.take(), free ? std::optional(Property) : std::nullopt);
         QCOMPARE(pool.heldBy(Owner), free ? 0u : 1u);
     }
+
+    void lateAnswerToTheRequestAskedAgainIsTakenBack()
+    {
+        PropertyPool pool(Incr);
+        pool.add(Property);
+        QCOMPARE(pool.take(), std::optional(Property));
+        pool.giveUp(Property, {Owner, Time, Utf8, Stage::Unanswered});
+        QVERIFY(!pool.reclaim(Property, Owner + 1, Time, Utf8)); // another owner's
+        QVERIFY(!pool.reclaim(Property, Owner, Time, Utf8 + 1)); // another request's
+        QVERIFY(pool.reclaim(Property, Owner, Time, Utf8));
+        QCOMPARE(pool.heldBy(Owner), 0u);
+        QCOMPARE(pool.take(), std::nullopt); // the caller's, not free
+    }
 };
 
 QTEST_GUILESS_MAIN(TestPropertyPool)

@@ -248,6 +248,9 @@ struct ReaderFigures
     double showingStallMs = -1;
     bool incrIntact = false;
     bool sharesText = false;
+    double slowMs = -1;
+    int slowCaptures = 0;
+    qsizetype slowAsked = 0;
 };
 
 /// Copies a numbered series from one owner and calls back with each captured copy's number and latency.
@@ -312,6 +315,29 @@ void measureReader(
         runUntil([&] { return loop.last().text().value() == QLatin1String("after the stall"); }, 20000);
         runFor(500);
         figures.capturedAfterStall = int(loop.document().text().value().count(QLatin1String("after the stall")));
+    }
+
+    {
+        // A busy owner that answers every text request 2.5 s after it comes.
+        CaptureLoop loop(reader);
+        loop.start();
+        runFor(300);
+        const QString text = QStringLiteral("answered after 2.5 s");
+        std::optional<qint64> capturedAt;
+        loop.onEntry = [&](const QString& entry, qint64 atNs) {
+            if (entry == text) {
+                ++figures.slowCaptures;
+                capturedAt = capturedAt.value_or(atNs);
+            }
+        };
+        ClipboardOwner slow;
+        slow.own(text.toUtf8(), {"--answer-after-ms", "2500", "--log-requests"});
+        const qint64 ownedAt = monotonicNs();
+        runFor(7000);
+        figures.slowAsked = slow.output().count("request UTF8_STRING");
+        if (capturedAt) {
+            figures.slowMs = double(*capturedAt - ownedAt) / 1e6;
+        }
     }
 
     {
@@ -964,6 +990,10 @@ int main(int argc, char* argv[])
     row("  text captured after the owner resumed", QStringLiteral("%1 time(s)").arg(oldFigures.capturedAfterStall),
         QStringLiteral("%1 time(s)").arg(newFigures.capturedAfterStall), none, "once",
         verdict(newFigures.capturedAfterStall == 1));
+    row("owner answering after 2.5 s: time to capture", ms(oldFigures.slowMs), ms(newFigures.slowMs), none,
+        "once, <= 3 s", verdict(newFigures.slowMs >= 0 && newFigures.slowMs <= 3000 && newFigures.slowCaptures == 1));
+    row("  text requests it got in 7 s", QString::number(oldFigures.slowAsked), QString::number(newFigures.slowAsked),
+        none, "<= 3", verdict(newFigures.slowAsked <= 3));
     row(QStringLiteral("%1 MB through INCR (xclip): time to capture").arg(thirtyMegabytes.size() / MB),
         ms(oldFigures.incrMs), ms(newFigures.incrMs), none, "<= 1 s",
         verdict(newFigures.incrMs >= 0 && newFigures.incrMs <= 1000));

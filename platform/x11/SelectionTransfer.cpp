@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
+
+#include "platform/SecretMark.h"
 
 namespace vardelo {
 
@@ -67,18 +70,47 @@ std::optional<QString> decodeSelectionText(const SelectionAtoms& atoms, std::uin
 
 SelectionTransfer::SelectionTransfer(const SelectionAtoms& atoms)
     : m_atoms(atoms)
+{ }
+
+SelectionTransfer::Step SelectionTransfer::start()
 {
-    for (const std::uint32_t target : {atoms.utf8String, atoms.string, atoms.text, atoms.compoundText}) {
+    m_undecodable = false;
+    m_secret = false;
+    m_text = QString();
+    forgetChunks();
+    m_targets.clear();
+    for (const std::uint32_t target : {m_atoms.utf8String, m_atoms.string, m_atoms.text, m_atoms.compoundText}) {
         if (target != 0) {
             m_targets.push_back(target);
         }
     }
+    if (m_atoms.targets == 0) {
+        return m_step = askForText();
+    }
+    m_phase = Phase::Targets;
+    return m_step = Step::Convert;
 }
 
-SelectionTransfer::Step SelectionTransfer::start()
+SelectionTransfer::Step SelectionTransfer::retry()
 {
-    m_targetIndex = 0;
-    return m_step = m_targets.empty() ? finish(QString()) : Step::Convert;
+    if (m_step == Step::Finished || m_step == Step::Undecodable) {
+        return m_step;
+    }
+    forgetChunks();
+    return m_step = Step::Convert;
+}
+
+std::uint32_t SelectionTransfer::target() const
+{
+    switch (m_phase) {
+    case Phase::Targets:
+        return m_atoms.targets;
+    case Phase::Mark:
+        return m_atoms.passwordHint;
+    case Phase::Text:
+        break;
+    }
+    return m_targetIndex < m_targets.size() ? m_targets[m_targetIndex] : 0;
 }
 
 SelectionTransfer::Step SelectionTransfer::conversionAnswered(bool withProperty)
@@ -86,7 +118,19 @@ SelectionTransfer::Step SelectionTransfer::conversionAnswered(bool withProperty)
     if (m_step != Step::Convert) {
         return m_step;
     }
-    return m_step = withProperty ? Step::ReadProperty : nextTarget();
+    if (withProperty) {
+        return m_step = Step::ReadProperty;
+    }
+    switch (m_phase) {
+    case Phase::Targets:
+        return m_step = askForText();
+    case Phase::Mark:
+        // An owner that offers the mark and then withholds it may hold a password all the same.
+        return m_step = finish(QString(), true);
+    case Phase::Text:
+        break;
+    }
+    return m_step = nextTarget();
 }
 
 SelectionTransfer::Step SelectionTransfer::propertyRead(std::uint32_t type, std::uint8_t format, QByteArrayView bytes)
@@ -98,7 +142,6 @@ SelectionTransfer::Step SelectionTransfer::propertyRead(std::uint32_t type, std:
         if (type != 0 && type == m_atoms.incr) {
             m_chunked = true;
             m_bytes.clear();
-            m_chunkType = 0;
             if (format == 32 && bytes.size() >= 4) {
                 std::uint32_t announced = 0;
                 std::memcpy(&announced, bytes.data(), sizeof announced);
@@ -112,23 +155,22 @@ SelectionTransfer::Step SelectionTransfer::propertyRead(std::uint32_t type, std:
             }
             return m_step = Step::WaitForChunk;
         }
-        if (type == 0 || format != 8) {
-            return m_step = nextTarget();
-        }
-        const std::optional<QString> text = decodeSelectionText(m_atoms, type, bytes);
-        return m_step = text ? finish(*text) : nextTarget();
+        return m_step = answered(type, format, bytes);
     }
 
     if (m_chunkType == 0) {
         m_chunkType = type;
+        m_chunkFormat = format;
     }
-    if (type == 0 || format != 8) {
-        return m_step = nextTarget();
+    if (type == 0 || type != m_chunkType || format != m_chunkFormat) {
+        return m_step = Step::BrokenOff;
     }
     if (bytes.isEmpty()) {
-        const std::optional<QString> text = decodeSelectionText(m_atoms, m_chunkType, m_bytes);
-        m_bytes = QByteArray();
-        return m_step = text ? finish(*text) : nextTarget();
+        const QByteArray whole = std::exchange(m_bytes, QByteArray());
+        const std::uint32_t wholeType = m_chunkType;
+        const std::uint8_t wholeFormat = m_chunkFormat;
+        forgetChunks();
+        return m_step = answered(wholeType, wholeFormat, whole);
     }
     m_bytes.append(bytes);
     if (m_chunkWaiting) {
@@ -149,22 +191,83 @@ SelectionTransfer::Step SelectionTransfer::chunkAnnounced()
     return m_step;
 }
 
+SelectionTransfer::Step SelectionTransfer::answered(std::uint32_t type, std::uint8_t format, QByteArrayView bytes)
+{
+    switch (m_phase) {
+    case Phase::Targets:
+        return targetsAnswered(type, format, bytes);
+    case Phase::Mark:
+        // A mark that cannot be read counts as set, as a withheld one does.
+        return type != 0 && format == 8 && !isSecretHint(bytes) ? askForText() : finish(QString(), true);
+    case Phase::Text:
+        break;
+    }
+    return textAnswered(type, format, bytes);
+}
+
+SelectionTransfer::Step SelectionTransfer::targetsAnswered(
+    std::uint32_t type, std::uint8_t format, QByteArrayView bytes)
+{
+    // Some owners give the list the type TARGETS; anything else is no list, and every text target is tried.
+    if ((type != m_atoms.atom && type != m_atoms.targets) || format != 32) {
+        return askForText();
+    }
+    std::vector<std::uint32_t> offered(static_cast<std::size_t>(bytes.size()) / sizeof(std::uint32_t));
+    std::memcpy(offered.data(), bytes.data(), offered.size() * sizeof(std::uint32_t));
+    const auto isOffered
+        = [&](std::uint32_t target) { return std::find(offered.begin(), offered.end(), target) != offered.end(); };
+    std::erase_if(m_targets, [&](std::uint32_t target) { return !isOffered(target); });
+    if (m_atoms.passwordHint != 0 && isOffered(m_atoms.passwordHint)) {
+        m_phase = Phase::Mark;
+        return Step::Convert;
+    }
+    return askForText();
+}
+
+SelectionTransfer::Step SelectionTransfer::textAnswered(std::uint32_t type, std::uint8_t format, QByteArrayView bytes)
+{
+    if (type != 0 && format == 8) {
+        if (const std::optional<QString> text = decodeSelectionText(m_atoms, type, bytes)) {
+            return finish(*text);
+        }
+        // Of the text types only compound text can hold what the decoder does not know; other types are
+        // no text at all, as when the owner refuses.
+        m_undecodable = m_undecodable || type == m_atoms.compoundText;
+    }
+    return nextTarget();
+}
+
+SelectionTransfer::Step SelectionTransfer::askForText()
+{
+    m_phase = Phase::Text;
+    m_targetIndex = 0;
+    return m_targets.empty() ? finish(QString()) : Step::Convert;
+}
+
 SelectionTransfer::Step SelectionTransfer::nextTarget()
+{
+    forgetChunks();
+    if (++m_targetIndex < m_targets.size()) {
+        return Step::Convert;
+    }
+    // Text the owner has but this program cannot decode is no empty clipboard.
+    return m_undecodable ? Step::Undecodable : finish(QString());
+}
+
+SelectionTransfer::Step SelectionTransfer::finish(const QString& text, bool secret)
+{
+    m_text = text;
+    m_secret = secret;
+    return Step::Finished;
+}
+
+void SelectionTransfer::forgetChunks()
 {
     m_chunked = false;
     m_chunkWaiting = false;
     m_chunkType = 0;
+    m_chunkFormat = 0;
     m_bytes = QByteArray();
-    if (++m_targetIndex >= m_targets.size()) {
-        return finish(QString());
-    }
-    return Step::Convert;
-}
-
-SelectionTransfer::Step SelectionTransfer::finish(const QString& text)
-{
-    m_text = text;
-    return Step::Finished;
 }
 
 } // namespace vardelo

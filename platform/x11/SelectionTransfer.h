@@ -18,6 +18,10 @@ struct SelectionAtoms
     std::uint32_t text = 0;
     std::uint32_t compoundText = 0;
     std::uint32_t incr = 0;
+    std::uint32_t targets = 0;
+    std::uint32_t atom = 4; // predefined by the core protocol
+    /// The password managers' mark (PasswordManagerHint).
+    std::uint32_t passwordHint = 0;
 };
 
 /// Decodes a selection's bytes by the type the owner gave them: UTF8_STRING as UTF-8 exactly, STRING as
@@ -26,12 +30,15 @@ struct SelectionAtoms
 [[nodiscard]] std::optional<QString> decodeSelectionText(
     const SelectionAtoms& atoms, std::uint32_t type, QByteArrayView bytes);
 
-/// The steps of reading one owner's text from the X selection, without the X connection: the caller
+/// The steps of reading one owner's clipboard from the X selection, without the X connection: the caller
 /// performs what each step asks and reports what the server answered.
 ///
-/// Asks for UTF8_STRING, then STRING, TEXT and COMPOUND_TEXT in turn while the owner refuses; an owner
-/// that refuses them all holds no text, which reads as the empty string. Large texts come in chunks
-/// (INCR): the caller deletes the property as it reads each, and a chunk of no bytes ends the text.
+/// Asks for TARGETS first. An owner that offers the password managers' mark and gives "secret" for it is
+/// read no further; so is one that offers the mark and then withholds it. Otherwise asks for the text
+/// targets the owner offers (all of them when it does not say), UTF8_STRING, then STRING, TEXT and
+/// COMPOUND_TEXT in turn while it refuses. An owner that refuses them all holds no text, which reads as the
+/// empty string; one whose text cannot be decoded cannot be read. Large answers come in chunks (INCR): the
+/// caller deletes the property as it reads each, and a chunk of no bytes ends the answer.
 class SelectionTransfer final
 {
 public:
@@ -44,14 +51,22 @@ public:
         ReadProperty,
         /// Wait for the owner to put the next chunk in the property (PropertyNotify, new value).
         WaitForChunk,
-        /// text() holds the owner's text.
+        /// text() holds the owner's text, or secret() says it holds a secret.
         Finished,
+        /// The owner broke off a chunked answer. It may still write to the property, so the caller leaves
+        /// that property to it and later asks again on another one (retry()).
+        BrokenOff,
+        /// The owner's text cannot be decoded; asking again would give the same.
+        Undecodable,
     };
 
     explicit SelectionTransfer(const SelectionAtoms& atoms);
 
-    /// Begins with the most wanted target.
+    /// Begins with TARGETS.
     Step start();
+    /// Asks again for the target last asked for, after the caller stopped waiting for its answer or after
+    /// BrokenOff. What the owner already told (its targets, its mark) stands.
+    Step retry();
     /// The owner answered the conversion; withProperty is false when it refused.
     Step conversionAnswered(bool withProperty);
     /// The property held these bytes of this type and format (type 0: it did not exist).
@@ -62,25 +77,49 @@ public:
 
     Step step() const { return m_step; }
     /// The target that Convert asks for.
-    std::uint32_t target() const { return m_targets.at(m_targetIndex); }
-    /// The owner's text once Finished.
+    std::uint32_t target() const;
+    /// Whether the answer under way comes in chunks.
+    bool chunked() const { return m_chunked; }
+    /// A chunk was announced that has not been asked to be read yet.
+    bool chunkPending() const { return m_chunkWaiting; }
+    /// The owner's text once Finished; empty for a secret, which is never fetched.
     const QString& text() const { return m_text; }
+    /// Once Finished: the owner marked what it holds as secret.
+    bool secret() const { return m_secret; }
 
 private:
+    enum class Phase
+    {
+        Targets,
+        Mark,
+        Text,
+    };
+
+    Step answered(std::uint32_t type, std::uint8_t format, QByteArrayView bytes);
+    Step targetsAnswered(std::uint32_t type, std::uint8_t format, QByteArrayView bytes);
+    Step textAnswered(std::uint32_t type, std::uint8_t format, QByteArrayView bytes);
+    Step askForText();
     Step nextTarget();
-    Step finish(const QString& text);
+    Step finish(const QString& text, bool secret = false);
+    void forgetChunks();
 
     SelectionAtoms m_atoms;
+    Phase m_phase = Phase::Targets;
+    /// The text targets to ask for, most wanted first.
     std::vector<std::uint32_t> m_targets;
     std::size_t m_targetIndex = 0;
     Step m_step = Step::Convert;
+    /// An answer of a text type did not decode.
+    bool m_undecodable = false;
     /// Set while a chunked transfer runs.
     bool m_chunked = false;
     /// A chunk was announced while the previous one was still being read.
     bool m_chunkWaiting = false;
     std::uint32_t m_chunkType = 0;
+    std::uint8_t m_chunkFormat = 0;
     QByteArray m_bytes;
     QString m_text;
+    bool m_secret = false;
 };
 
 } // namespace vardelo

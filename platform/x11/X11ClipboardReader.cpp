@@ -1,9 +1,6 @@
 #include "platform/x11/X11ClipboardReader.h"
 
 #include <algorithm>
-#include <array>
-#include <cstdlib>
-#include <cstring>
 
 #include <QSocketNotifier>
 
@@ -11,129 +8,75 @@
 #include <xcb/xcbext.h>
 #include <xcb/xfixes.h>
 
+#include "platform/x11/ClipboardConnection.h"
+
 namespace vardelo {
 
 namespace {
 
 using namespace std::chrono_literals;
+using Step = SelectionTransfer::Step;
 
-constexpr auto NoProgressLimit = 1s;
-constexpr auto RetryInterval = 500ms;
+constexpr std::chrono::milliseconds FirstPatience = 1s;
+constexpr std::chrono::milliseconds LongestPatience = 30s;
+/// An owner that has let this many attempts go unanswered is asked no more, only waited on: an owner
+/// answers its requests in turn, so the last one is answered once the owner answers at all.
+constexpr std::size_t MostAttemptsGivenUp = 6;
+/// Free properties kept at hand, so that a new owner never waits for one to be interned.
+constexpr std::size_t SpareProperties = 2;
 /// More than any property can hold, in the 4-byte units GetProperty counts in.
 constexpr std::uint32_t WholeProperty = 0x1fffffff;
 
-struct FreeDeleter
+QString stillReading()
 {
-    void operator()(void* pointer) const { std::free(pointer); }
-};
-template <typename T> using XcbReply = std::unique_ptr<T, FreeDeleter>;
-
-struct Disconnect
-{
-    void operator()(xcb_connection_t* connection) const { xcb_disconnect(connection); }
-};
+    return QStringLiteral("Текст буфера обмена ещё читается.");
+}
 
 } // namespace
 
-/// The reader's own X connection and what it set up on it.
-struct X11ClipboardReader::Connection
-{
-    std::unique_ptr<xcb_connection_t, Disconnect> xcb;
-    xcb_window_t window = XCB_NONE;
-    xcb_atom_t clipboard = XCB_NONE;
-    std::uint8_t xfixesFirstEvent = 0;
-    SelectionAtoms atoms;
-    /// Each attempt asks for its own property, so late answers to an abandoned attempt are told apart.
-    std::array<xcb_atom_t, 8> properties {};
-};
-
 std::unique_ptr<X11ClipboardReader> X11ClipboardReader::create(QObject* parent)
 {
-    auto connection = std::make_unique<Connection>();
-    int screenNumber = 0;
-    connection->xcb.reset(xcb_connect(nullptr, &screenNumber));
-    xcb_connection_t* c = connection->xcb.get();
-    if (xcb_connection_has_error(c) != 0) {
+    std::unique_ptr<ClipboardConnection> connection = ClipboardConnection::open();
+    if (!connection) {
         return nullptr;
     }
-
-    // Start-up asks everything at once and then collects the answers, so it costs one round trip.
-    xcb_prefetch_extension_data(c, &xcb_xfixes_id);
-    const char* const names[] = {"CLIPBOARD", "UTF8_STRING", "TEXT", "COMPOUND_TEXT", "INCR", "VARDELO_SELECTION_0",
-        "VARDELO_SELECTION_1", "VARDELO_SELECTION_2", "VARDELO_SELECTION_3", "VARDELO_SELECTION_4",
-        "VARDELO_SELECTION_5", "VARDELO_SELECTION_6", "VARDELO_SELECTION_7"};
-    constexpr std::size_t nameCount = std::size(names);
-    std::array<xcb_intern_atom_cookie_t, nameCount> cookies {};
-    for (std::size_t i = 0; i < nameCount; ++i) {
-        cookies.at(i) = xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(names[i])), names[i]);
-    }
-    const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(c, &xcb_xfixes_id);
-    std::optional<xcb_xfixes_query_version_cookie_t> versionCookie;
-    if (xfixes != nullptr && xfixes->present != 0) {
-        versionCookie = xcb_xfixes_query_version(c, XCB_XFIXES_MAJOR_VERSION, XCB_XFIXES_MINOR_VERSION);
-    }
-    std::array<xcb_atom_t, nameCount> atoms {};
-    for (std::size_t i = 0; i < nameCount; ++i) {
-        const XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(c, cookies.at(i), nullptr));
-        atoms.at(i) = reply ? reply->atom : XCB_NONE;
-    }
-    if (!versionCookie) {
-        return nullptr;
-    }
-    const XcbReply<xcb_xfixes_query_version_reply_t> version(
-        xcb_xfixes_query_version_reply(c, *versionCookie, nullptr));
-    // Selection notifications came with XFixes 1.0; without them the reader would have to poll.
-    if (!version || version->major_version < 1 || std::find(atoms.begin(), atoms.end(), XCB_NONE) != atoms.end()) {
-        return nullptr;
-    }
-
-    connection->clipboard = atoms[0];
-    connection->atoms.utf8String = atoms[1];
-    connection->atoms.string = XCB_ATOM_STRING;
-    connection->atoms.text = atoms[2];
-    connection->atoms.compoundText = atoms[3];
-    connection->atoms.incr = atoms[4];
-    std::copy(atoms.begin() + 5, atoms.end(), connection->properties.begin());
-    connection->xfixesFirstEvent = xfixes->first_event;
-
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(c));
-    for (int i = 0; i < screenNumber && screens.rem > 0; ++i) {
-        xcb_screen_next(&screens);
-    }
-    if (screens.rem == 0) {
-        return nullptr;
-    }
-    connection->window = xcb_generate_id(c);
-    const std::uint32_t eventMask = XCB_EVENT_MASK_PROPERTY_CHANGE;
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, connection->window, screens.data->root, 0, 0, 1, 1, 0,
-        XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &eventMask);
-    xcb_xfixes_select_selection_input(c, connection->window, connection->clipboard,
-        XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY
-            | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
     return std::unique_ptr<X11ClipboardReader>(new X11ClipboardReader(std::move(connection), parent));
 }
 
-X11ClipboardReader::X11ClipboardReader(std::unique_ptr<Connection> connection, QObject* parent)
+X11ClipboardReader::X11ClipboardReader(std::unique_ptr<ClipboardConnection> connection, QObject* parent)
     : QObject(parent)
     , m_connection(std::move(connection))
-    , m_notifier(
-          std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(m_connection->xcb.get()), QSocketNotifier::Read))
+    , m_notifier(std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(m_connection->get()), QSocketNotifier::Read))
+    , m_pool(m_connection->atoms.incr)
+    , m_propertiesNamed(static_cast<int>(m_connection->properties.size()))
+    , m_failure(stillReading())
 {
+    for (const xcb_atom_t property : m_connection->properties) {
+        m_pool.add(property);
+    }
     m_deadline.setSingleShot(true);
-    m_deadline.setInterval(NoProgressLimit);
     m_retry.setSingleShot(true);
-    m_retry.setInterval(RetryInterval);
     connect(m_notifier.get(), &QSocketNotifier::activated, this, &X11ClipboardReader::pump);
     connect(&m_deadline, &QTimer::timeout, this, [this] {
-        fail(QStringLiteral("Программа, владеющая буфером обмена, не отдаёт текст."));
+        deadlinePassed();
         pump();
     });
     connect(&m_retry, &QTimer::timeout, this, [this] {
-        startTransfer();
+        if (m_transfer && m_pool.heldBy(m_owner) < MostAttemptsGivenUp) {
+            m_failure = stillReading();
+            ask(m_transfer->retry());
+        }
         pump();
     });
-    // A text already on the clipboard counts as a copy made just now.
-    startTransfer();
+
+    // A text already on the clipboard counts as a copy made just now. Its owner's requests need a time no
+    // earlier than it took the clipboard: the server's time now, which the notice of a change to our own
+    // window tells.
+    xcb_connection_t* c = m_connection->get();
+    m_startup.emplace();
+    m_startup->ownerQuery = xcb_get_selection_owner(c, m_connection->clipboard).sequence;
+    xcb_change_property(
+        c, XCB_PROP_MODE_APPEND, m_connection->window, m_connection->timestamp, XCB_ATOM_INTEGER, 32, 0, nullptr);
     pump();
 }
 
@@ -141,121 +84,261 @@ X11ClipboardReader::~X11ClipboardReader() = default;
 
 Result<ClipboardContent> X11ClipboardReader::read()
 {
-    switch (m_state) {
-    case State::Ready:
-        return ClipboardContent {m_text, false};
-    case State::Reading:
-        return Result<ClipboardContent>::failure(QStringLiteral("Текст буфера обмена ещё читается."));
-    case State::Failed:
-        break;
+    if (!m_ready) {
+        return Result<ClipboardContent>::failure(m_failure);
     }
-    return Result<ClipboardContent>::failure(m_failure);
+    return m_secret ? ClipboardContent {QString(), true} : ClipboardContent {m_text, false};
 }
 
-std::uint32_t X11ClipboardReader::property() const
+void X11ClipboardReader::beginSession(std::uint32_t owner, std::uint32_t time)
 {
-    return m_connection->properties.at(m_propertyIndex);
-}
-
-void X11ClipboardReader::startTransfer()
-{
-    abandonPendingRead();
+    giveUpAttempt();
     m_retry.stop();
-    m_state = State::Reading;
-    m_propertyIndex = (m_propertyIndex + 1) % m_connection->properties.size();
-    m_transfer.emplace(m_connection->atoms);
-    perform(m_transfer->start());
-    notifyChange();
-}
-
-void X11ClipboardReader::perform(SelectionTransfer::Step step)
-{
-    xcb_connection_t* c = m_connection->xcb.get();
-    m_deadline.start();
-    switch (step) {
-    case SelectionTransfer::Step::Convert:
-        xcb_convert_selection(
-            c, m_connection->window, m_connection->clipboard, m_transfer->target(), property(), XCB_CURRENT_TIME);
-        break;
-    case SelectionTransfer::Step::ReadProperty:
-        if (!m_pendingRead) {
-            m_pendingRead
-                = xcb_get_property(c, 1, m_connection->window, property(), XCB_GET_PROPERTY_TYPE_ANY, 0, WholeProperty)
-                      .sequence;
-        }
-        break;
-    case SelectionTransfer::Step::WaitForChunk:
-        return;
-    case SelectionTransfer::Step::Finished:
-        // The same text copied again keeps the old string, which the last capture shares, so the capture's
-        // compare stays free instead of running over the whole text on every tick.
-        if (m_transfer->text() != m_text) {
-            m_text = m_transfer->text();
-        }
+    m_owner = owner;
+    m_ownerTime = time;
+    m_patience = FirstPatience;
+    if (owner == XCB_NONE) {
         m_transfer.reset();
-        m_deadline.stop();
-        m_state = State::Ready;
+        m_text = QString();
+        m_secret = false;
+        m_ready = true;
         notifyChange();
         return;
     }
-    xcb_flush(c);
-}
-
-void X11ClipboardReader::fail(const QString& reason)
-{
-    abandonPendingRead();
-    m_transfer.reset();
-    m_deadline.stop();
-    m_state = State::Failed;
-    m_failure = reason;
-    m_retry.start();
+    m_ready = false;
+    m_failure = stillReading();
+    m_transfer.emplace(m_connection->atoms);
+    ask(m_transfer->start());
     notifyChange();
 }
 
-void X11ClipboardReader::abandonPendingRead()
+void X11ClipboardReader::ask(Step step)
 {
-    if (m_pendingRead) {
-        xcb_discard_reply(m_connection->xcb.get(), *m_pendingRead);
-        m_pendingRead.reset();
+    if (step == Step::Convert && !m_property) {
+        m_property = m_pool.take();
+        if (!m_property) {
+            // tidy() asks once a property is free.
+            m_deadline.stop();
+            return;
+        }
     }
+    perform(step);
+}
+
+void X11ClipboardReader::perform(Step step)
+{
+    xcb_connection_t* c = m_connection->get();
+    switch (step) {
+    case Step::Convert:
+        xcb_convert_selection(
+            c, m_connection->window, m_connection->clipboard, m_transfer->target(), *m_property, m_ownerTime);
+        break;
+    case Step::ReadProperty:
+        if (std::none_of(m_reads.begin(), m_reads.end(), [](const PendingRead& read) { return read.forTransfer; })) {
+            const unsigned int sequence
+                = xcb_get_property(c, 1, m_connection->window, *m_property, XCB_GET_PROPERTY_TYPE_ANY, 0, WholeProperty)
+                      .sequence;
+            m_reads.push_back({sequence, *m_property, true});
+        }
+        break;
+    case Step::WaitForChunk:
+        break;
+    case Step::Finished:
+        // The same text copied again keeps the old string, which the last capture shares, so the capture's
+        // compare stays free instead of running over the whole text on every tick.
+        if (!m_transfer->secret() && m_transfer->text() != m_text) {
+            m_text = m_transfer->text();
+        }
+        m_secret = m_transfer->secret();
+        m_ready = true;
+        finishSession();
+        return;
+    case Step::Undecodable:
+        m_failure = QStringLiteral("Текст буфера обмена записан в кодировке, которой программа не знает.");
+        finishSession();
+        return;
+    case Step::BrokenOff:
+        askAgainLater(QStringLiteral("Программа, владеющая буфером обмена, прервала передачу текста."));
+        return;
+    }
+    m_deadline.start(m_patience);
+}
+
+void X11ClipboardReader::finishSession()
+{
+    if (m_property) {
+        m_pool.add(*m_property);
+        m_property.reset();
+    }
+    m_deadline.stop();
+    m_transfer.reset();
+    notifyChange();
+}
+
+void X11ClipboardReader::giveUpAttempt()
+{
+    m_deadline.stop();
+    if (!m_transfer || !m_property) {
+        return;
+    }
+    PropertyPool::Stage stage = PropertyPool::Stage::Chunked;
+    if (m_transfer->step() == Step::Convert) {
+        stage = PropertyPool::Stage::Unanswered;
+    } else if (m_transfer->step() == Step::ReadProperty && !m_transfer->chunked()) {
+        stage = PropertyPool::Stage::Answered;
+    }
+    const std::uint32_t property = *m_property;
+    m_pool.giveUp(property, {m_owner, m_ownerTime, m_transfer->target(), stage});
+    m_property.reset();
+    // What the server still sends about the property now tells the pool whether the owner is done with it.
+    for (PendingRead& read : m_reads) {
+        read.forTransfer = false;
+    }
+    if (m_transfer->chunkPending() && m_pool.valueWritten(property)) {
+        inspect(property);
+    }
+}
+
+void X11ClipboardReader::askAgainLater(const QString& reason)
+{
+    giveUpAttempt();
+    m_failure = reason;
+    m_retry.start(m_patience);
+    m_patience = std::min(m_patience * 2, LongestPatience);
+    notifyChange();
+}
+
+void X11ClipboardReader::deadlinePassed()
+{
+    if (!m_transfer || m_pool.heldBy(m_owner) >= MostAttemptsGivenUp) {
+        return;
+    }
+    giveUpAttempt();
+    m_patience = std::min(m_patience * 2, LongestPatience);
+    m_failure = QStringLiteral("Программа, владеющая буфером обмена, не отдаёт текст.");
+    ask(m_transfer->retry());
+    notifyChange();
+}
+
+void X11ClipboardReader::inspect(std::uint32_t property)
+{
+    xcb_connection_t* c = m_connection->get();
+    const unsigned int sequence
+        = xcb_get_property(c, 0, m_connection->window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 0).sequence;
+    m_reads.push_back({sequence, property, false});
+    xcb_delete_property(c, m_connection->window, property);
 }
 
 void X11ClipboardReader::pump()
 {
-    // Sending a request may read events into xcb's buffer, where the socket notifier cannot see them, so
-    // every handler that sends ends up back here until nothing is left.
     if (m_pumping) {
         return;
     }
     m_pumping = true;
-    xcb_connection_t* c = m_connection->xcb.get();
+    xcb_connection_t* c = m_connection->get();
     for (bool progressed = true; progressed;) {
         progressed = false;
+        // Sending may read answers into xcb's buffer, where the socket notifier cannot see them, so every
+        // round sends first and then takes in what is there, until a round finds nothing.
+        xcb_flush(c);
         while (const XcbReply<xcb_generic_event_t> event {xcb_poll_for_event(c)}) {
             handleEvent(event.get());
             progressed = true;
         }
-        if (m_pendingRead) {
-            void* reply = nullptr;
-            xcb_generic_error_t* error = nullptr;
-            if (xcb_poll_for_reply(c, *m_pendingRead, &reply, &error) != 0) {
-                const XcbReply<xcb_generic_error_t> errorOwner(error);
-                m_pendingRead.reset();
-                handlePropertyReply(reply);
-                progressed = true;
-            }
-        }
+        progressed = pollReplies() || progressed;
+        progressed = tidy() || progressed;
     }
     if (xcb_connection_has_error(c) != 0) {
         m_notifier->setEnabled(false);
-        abandonPendingRead();
-        m_transfer.reset();
         m_deadline.stop();
         m_retry.stop();
-        m_state = State::Failed;
+        m_transfer.reset();
+        m_ready = false;
         m_failure = QStringLiteral("Связь с X-сервером потеряна.");
     }
     m_pumping = false;
+}
+
+bool X11ClipboardReader::pollReplies()
+{
+    xcb_connection_t* c = m_connection->get();
+    bool progressed = false;
+    void* reply = nullptr;
+    xcb_generic_error_t* error = nullptr;
+    // The server answers in the order it was asked.
+    while (!m_reads.empty() && xcb_poll_for_reply(c, m_reads.front().sequence, &reply, &error) != 0) {
+        const XcbReply<xcb_generic_error_t> errorOwner(error);
+        const PendingRead read = m_reads.front();
+        m_reads.pop_front();
+        progressed = true;
+        if (read.forTransfer) {
+            handleTransferReply(reply);
+            continue;
+        }
+        const XcbReply<xcb_get_property_reply_t> property(static_cast<xcb_get_property_reply_t*>(reply));
+        const std::uint32_t bytes = property
+            ? static_cast<std::uint32_t>(xcb_get_property_value_length(property.get())) + property->bytes_after
+            : 0;
+        m_pool.inspected(read.property, property ? property->type : XCB_NONE, bytes);
+    }
+    if (m_startup && m_startup->ownerQuery && xcb_poll_for_reply(c, *m_startup->ownerQuery, &reply, &error) != 0) {
+        const XcbReply<xcb_generic_error_t> errorOwner(error);
+        const XcbReply<xcb_get_selection_owner_reply_t> owner(static_cast<xcb_get_selection_owner_reply_t*>(reply));
+        m_startup->ownerQuery.reset();
+        m_startup->owner = owner ? owner->owner : XCB_NONE;
+        progressed = true;
+    }
+    if (m_startup && m_startup->owner && m_startup->time) {
+        const Startup startup = *m_startup;
+        m_startup.reset();
+        beginSession(*startup.owner, *startup.time);
+        progressed = true;
+    }
+    if (m_pendingIntern && xcb_poll_for_reply(c, *m_pendingIntern, &reply, &error) != 0) {
+        const XcbReply<xcb_generic_error_t> errorOwner(error);
+        const XcbReply<xcb_intern_atom_reply_t> atom(static_cast<xcb_intern_atom_reply_t*>(reply));
+        m_pendingIntern.reset();
+        if (atom) {
+            m_pool.add(atom->atom);
+        }
+        progressed = true;
+    }
+    return progressed;
+}
+
+bool X11ClipboardReader::tidy()
+{
+    xcb_connection_t* c = m_connection->get();
+    bool sent = false;
+    // Hear of the end of every owner that may still write to a property given up, and of no other.
+    const std::vector<std::uint32_t> owners = m_pool.owners();
+    for (const std::uint32_t owner : owners) {
+        if (std::find(m_watched.begin(), m_watched.end(), owner) == m_watched.end()) {
+            const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+            xcb_change_window_attributes(c, owner, XCB_CW_EVENT_MASK, &mask);
+            m_watched.push_back(owner);
+            sent = true;
+        }
+    }
+    std::erase_if(m_watched, [&](std::uint32_t owner) {
+        if (std::find(owners.begin(), owners.end(), owner) != owners.end()) {
+            return false;
+        }
+        const std::uint32_t mask = XCB_EVENT_MASK_NO_EVENT;
+        xcb_change_window_attributes(c, owner, XCB_CW_EVENT_MASK, &mask);
+        sent = true;
+        return true;
+    });
+    if (!m_pendingIntern && m_pool.freeCount() < SpareProperties) {
+        const std::string name = answerPropertyName(m_propertiesNamed++);
+        m_pendingIntern = xcb_intern_atom(c, 0, static_cast<std::uint16_t>(name.size()), name.c_str()).sequence;
+        sent = true;
+    }
+    if (m_transfer && !m_property && m_transfer->step() == Step::Convert && m_pool.freeCount() > 0) {
+        ask(Step::Convert);
+        sent = true;
+    }
+    return sent;
 }
 
 void X11ClipboardReader::handleEvent(const void* raw)
@@ -263,75 +346,126 @@ void X11ClipboardReader::handleEvent(const void* raw)
     const auto* event = static_cast<const xcb_generic_event_t*>(raw);
     const std::uint8_t type = event->response_type & 0x7f;
 
-    if (type == m_connection->xfixesFirstEvent + XCB_XFIXES_SELECTION_NOTIFY) {
-        const auto* notify = static_cast<const xcb_xfixes_selection_notify_event_t*>(raw);
-        if (notify->selection != m_connection->clipboard) {
-            return;
+    if (type == 0) {
+        // Watching an owner's window that is already gone fails: it can write nothing more.
+        const auto* error = static_cast<const xcb_generic_error_t*>(raw);
+        if (error->error_code == XCB_WINDOW && error->major_code == XCB_CHANGE_WINDOW_ATTRIBUTES) {
+            ownerGone(error->resource_id);
         }
-        if (notify->subtype != XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER) {
-            // The owner exited; its text stays what the clipboard last held.
-            if (m_state != State::Ready) {
-                abandonPendingRead();
-                m_transfer.reset();
-                m_deadline.stop();
-                m_retry.stop();
-                m_state = State::Ready;
-                notifyChange();
-            }
-            return;
-        }
-        if (notify->owner == XCB_NONE) {
-            abandonPendingRead();
-            m_transfer.reset();
-            m_deadline.stop();
-            m_retry.stop();
-            m_text = QString();
-            m_state = State::Ready;
-            notifyChange();
-            return;
-        }
-        startTransfer();
         return;
     }
-
-    if (!m_transfer) {
+    if (type == XCB_DESTROY_NOTIFY) {
+        ownerGone(static_cast<const xcb_destroy_notify_event_t*>(raw)->window);
         return;
     }
     if (type == XCB_SELECTION_NOTIFY) {
-        const auto* notify = static_cast<const xcb_selection_notify_event_t*>(raw);
-        const bool ours = notify->requestor == m_connection->window && notify->selection == m_connection->clipboard
-            && m_transfer->step() == SelectionTransfer::Step::Convert && notify->target == m_transfer->target();
-        if (ours && (notify->property == property() || notify->property == XCB_NONE)) {
-            perform(m_transfer->conversionAnswered(notify->property != XCB_NONE));
-        }
+        handleSelectionNotify(raw);
         return;
     }
     if (type == XCB_PROPERTY_NOTIFY) {
-        const auto* notify = static_cast<const xcb_property_notify_event_t*>(raw);
-        if (notify->window == m_connection->window && notify->atom == property()
-            && notify->state == XCB_PROPERTY_NEW_VALUE) {
-            const SelectionTransfer::Step before = m_transfer->step();
-            const SelectionTransfer::Step after = m_transfer->chunkAnnounced();
-            if (before != after) {
-                perform(after);
-            }
+        handlePropertyNotify(raw);
+        return;
+    }
+    if (type != m_connection->xfixesFirstEvent + XCB_XFIXES_SELECTION_NOTIFY) {
+        return;
+    }
+    const auto* notify = static_cast<const xcb_xfixes_selection_notify_event_t*>(raw);
+    if (notify->selection != m_connection->clipboard) {
+        return;
+    }
+    // A notice is newer than what start-up asked.
+    if (m_startup) {
+        if (m_startup->ownerQuery) {
+            xcb_discard_reply(m_connection->get(), *m_startup->ownerQuery);
         }
+        m_startup.reset();
+    }
+    if (notify->subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER) {
+        beginSession(notify->owner, notify->selection_timestamp);
+        return;
+    }
+    // The owner exited; its content stays what the clipboard last held.
+    giveUpAttempt();
+    m_retry.stop();
+    m_transfer.reset();
+    ownerGone(m_owner);
+    if (!m_ready) {
+        m_ready = true;
+        notifyChange();
     }
 }
 
-void X11ClipboardReader::handlePropertyReply(void* raw)
+void X11ClipboardReader::handleSelectionNotify(const void* raw)
+{
+    const auto* notify = static_cast<const xcb_selection_notify_event_t*>(raw);
+    if (notify->requestor != m_connection->window || notify->selection != m_connection->clipboard) {
+        return;
+    }
+    // Only the answer to the request under way counts: the same owner's time, the same target, the same
+    // property, or none for a refusal.
+    if (m_transfer && m_property && m_transfer->step() == Step::Convert && notify->time == m_ownerTime
+        && notify->target == m_transfer->target()
+        && (notify->property == *m_property || notify->property == XCB_NONE)) {
+        perform(m_transfer->conversionAnswered(notify->property != XCB_NONE));
+        return;
+    }
+    // A late answer from the same owner to a request given up on and asked again is taken as it comes: the
+    // owner may need longer than any wait, and the request asked again is given up in its place.
+    if (m_transfer && m_property && m_transfer->step() == Step::Convert && notify->property != XCB_NONE
+        && notify->time == m_ownerTime && notify->target == m_transfer->target()
+        && m_pool.reclaim(notify->property, m_owner, m_ownerTime, notify->target)) {
+        giveUpAttempt();
+        m_property = notify->property;
+        perform(m_transfer->conversionAnswered(true));
+        return;
+    }
+    if (m_pool.answered(notify->time, notify->target, notify->property)) {
+        inspect(notify->property);
+    }
+}
+
+void X11ClipboardReader::handlePropertyNotify(const void* raw)
+{
+    const auto* notify = static_cast<const xcb_property_notify_event_t*>(raw);
+    if (notify->window != m_connection->window || notify->state != XCB_PROPERTY_NEW_VALUE) {
+        return;
+    }
+    if (m_startup && notify->atom == m_connection->timestamp) {
+        m_startup->time = notify->time;
+        return;
+    }
+    if (m_transfer && m_property && notify->atom == *m_property) {
+        const Step before = m_transfer->step();
+        const Step after = m_transfer->chunkAnnounced();
+        if (before != after) {
+            perform(after);
+        }
+        return;
+    }
+    if (m_pool.valueWritten(notify->atom)) {
+        inspect(notify->atom);
+    }
+}
+
+void X11ClipboardReader::handleTransferReply(void* raw)
 {
     const XcbReply<xcb_get_property_reply_t> reply(static_cast<xcb_get_property_reply_t*>(raw));
     if (!m_transfer) {
         return;
     }
     if (!reply) {
-        fail(QStringLiteral("X-сервер не отдал текст буфера обмена."));
+        askAgainLater(QStringLiteral("X-сервер не отдал текст буфера обмена."));
         return;
     }
     const auto* bytes = static_cast<const char*>(xcb_get_property_value(reply.get()));
     const int length = xcb_get_property_value_length(reply.get());
     perform(m_transfer->propertyRead(reply->type, reply->format, QByteArrayView(bytes, length)));
+}
+
+void X11ClipboardReader::ownerGone(std::uint32_t owner)
+{
+    m_pool.ownerGone(owner);
+    std::erase(m_watched, owner);
 }
 
 } // namespace vardelo

@@ -1,30 +1,40 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
 #include "platform/ClipboardReader.h"
+#include "platform/x11/PropertyPool.h"
 #include "platform/x11/SelectionTransfer.h"
 
-struct xcb_connection_t;
 class QSocketNotifier;
 
 namespace vardelo {
+
+struct ClipboardConnection;
 
 /// Reads the X11 clipboard over a connection of its own, without ever waiting on the X server or on the
 /// program that owns the clipboard.
 ///
 /// XFixes tells it when the clipboard changes hands; it then reads the new owner's text in the background
-/// of the event loop and keeps the text of the last completed read, so read() costs nothing while the
-/// clipboard stays as it is. While a read is under way, or after one failed, read() fails; a failed read
-/// is tried again every half second until it succeeds or the clipboard changes hands. An owner that sets
-/// the clipboard to nothing or offers no text reads as empty; an owner that merely exits leaves its text,
-/// as a copied text outlives the program it was copied from on other desktops.
+/// of the event loop and keeps the content of the last completed read, so read() costs nothing while the
+/// clipboard stays as it is. While a read is under way, or after one failed, read() fails.
+///
+/// An owner has one request open at a time, which it may answer however late. One that leaves it
+/// unanswered for a second is asked again, then after 2, 4 and so on up to 30 seconds; after the seventh
+/// request it is only waited on. A text that cannot be decoded is not asked for again. An owner that sets
+/// the clipboard to nothing or offers no text reads as empty; an owner that merely exits leaves its
+/// content, as a copied text outlives the program it was copied from on other desktops.
+/// An owner that marks its content as a password manager's secret reads as a secret, and its text is
+/// never fetched.
 class X11ClipboardReader final : public QObject, public ClipboardReader
 {
     Q_OBJECT
@@ -39,39 +49,68 @@ public:
     Result<ClipboardContent> read() override;
 
 private:
-    struct Connection;
-
-    X11ClipboardReader(std::unique_ptr<Connection> connection, QObject* parent);
-
-    void startTransfer();
-    void perform(SelectionTransfer::Step step);
-    void fail(const QString& reason);
-    void pump();
-    void handleEvent(const void* event);
-    void handlePropertyReply(void* reply);
-    void abandonPendingRead();
-    std::uint32_t property() const;
-
-    enum class State
+    /// A GetProperty whose reply is awaited.
+    struct PendingRead
     {
-        Reading,
-        Failed,
-        Ready,
+        unsigned int sequence = 0;
+        std::uint32_t property = 0;
+        /// For the transfer under way; otherwise it tells the pool about a property given up.
+        bool forTransfer = false;
+    };
+    /// What start-up learns of the owner already there, without waiting.
+    struct Startup
+    {
+        std::optional<unsigned int> ownerQuery;
+        std::optional<std::uint32_t> owner;
+        std::optional<std::uint32_t> time;
     };
 
-    std::unique_ptr<Connection> m_connection;
+    X11ClipboardReader(std::unique_ptr<ClipboardConnection> connection, QObject* parent);
+
+    void beginSession(std::uint32_t owner, std::uint32_t time);
+    void ask(SelectionTransfer::Step step);
+    void perform(SelectionTransfer::Step step);
+    void finishSession();
+    void giveUpAttempt();
+    void askAgainLater(const QString& reason);
+    void deadlinePassed();
+    void inspect(std::uint32_t property);
+
+    void pump();
+    bool pollReplies();
+    bool tidy();
+    void handleEvent(const void* event);
+    void handleSelectionNotify(const void* event);
+    void handlePropertyNotify(const void* event);
+    void handleTransferReply(void* reply);
+    void ownerGone(std::uint32_t owner);
+
+    std::unique_ptr<ClipboardConnection> m_connection;
     std::unique_ptr<QSocketNotifier> m_notifier;
-    /// A read that makes no progress for this long has failed.
+    /// How long the current attempt waits for its owner.
     QTimer m_deadline;
+    /// Asks again after an owner broke off its answer.
     QTimer m_retry;
+    PropertyPool m_pool;
+    std::deque<PendingRead> m_reads;
+    /// Owners' windows whose end this reader hears of, as the pool still waits on them.
+    std::vector<std::uint32_t> m_watched;
+    std::optional<unsigned int> m_pendingIntern;
+    int m_propertiesNamed = 0;
+    std::optional<Startup> m_startup;
+
+    /// The owner being read, and the time it took the clipboard, which every request to it carries.
+    std::uint32_t m_owner = 0;
+    std::uint32_t m_ownerTime = 0;
+    std::chrono::milliseconds m_patience {};
     std::optional<SelectionTransfer> m_transfer;
-    /// The sequence number of the GetProperty whose answer is awaited.
-    std::optional<unsigned int> m_pendingRead;
-    /// Which of the connection's properties the current attempt asks the owner to fill.
-    std::size_t m_propertyIndex = 0;
+    /// The current attempt's property.
+    std::optional<std::uint32_t> m_property;
     bool m_pumping = false;
-    State m_state = State::Reading;
+
+    bool m_ready = false;
     QString m_text;
+    bool m_secret = false;
     QString m_failure;
 };
 

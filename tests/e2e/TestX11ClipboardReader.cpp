@@ -1,5 +1,7 @@
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTest>
+#include <QTimer>
 
 #include "collect/CaptureRule.h"
 #include "platform/qt/QtTimer.h"
@@ -20,6 +22,16 @@ const QString Sep = QStringLiteral("\r\n---------------\r\n");
 constexpr int StallWindowMs = 2600;
 /// Far below the 1 s a frozen program would show, and well above a busy machine's timer jitter.
 constexpr qint64 MaxTickGapMs = 250;
+
+/// Turns the event loop as the program does, waking for every answer from the X server. QTRY's waits sleep
+/// 10 ms between turns, more than a copy can spare when copies come 50 ms apart and each takes four round
+/// trips.
+void runEventLoop(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
 
 QByteArray largeText(qsizetype bytes)
 {
@@ -194,12 +206,60 @@ private Q_SLOTS:
     void copiesInQuickSuccessionAreAllCaught()
     {
         QVERIFY(m_other->own({}, {"--series", "50", "--interval-ms", "50"}));
+        runEventLoop(50 * 50 + 500);
         QTRY_COMPARE_WITH_TIMEOUT(m_document->text().value().count(Sep), 50, 10000);
         const QStringList entries = m_document->text().value().split(Sep, Qt::SkipEmptyParts);
         QCOMPARE(entries.size(), 50);
         for (int i = 0; i < entries.size(); ++i) {
             QVERIFY2(entries.at(i).startsWith(QStringLiteral("copy %1 ").arg(i)), qPrintable(entries.at(i)));
         }
+    }
+
+    void slowOwnerIsReadOnceAndAskedSeldom()
+    {
+        const QString text = QStringLiteral("большая таблица");
+        QElapsedTimer sinceCopy;
+        QVERIFY(m_other->own(text.toUtf8(), {"--answer-after-ms", "2500", "--log-requests"}));
+        sinceCopy.start();
+        QTRY_COMPARE_WITH_TIMEOUT(m_document->text().value(), Sep + text, 10000);
+        QTest::qWait(static_cast<int>(std::max<qint64>(0, 7000 - sinceCopy.elapsed())));
+        QCOMPARE(m_document->text().value(), Sep + text);
+        const qsizetype asked = m_other->output().count("request UTF8_STRING");
+        QVERIFY2(asked <= 3, qPrintable(QString::number(asked)));
+    }
+
+    void lateRefusalOfThePreviousOwnerIsNotTheNewOnes()
+    {
+        // The first owner refuses its text late, while the second is still busy with its answer.
+        QVERIFY(m_owner->own("first", {"--refuse-after-ms", "600", "--log-requests"}));
+        QTRY_VERIFY_WITH_TIMEOUT(m_owner->output().contains("request UTF8_STRING"), 5000);
+        const QString text = QStringLiteral("Съешь же ещё этих мягких булок");
+        QVERIFY(
+            m_other->own(text.toUtf8(), {"--target", "UTF8_STRING", "--target", "STRING", "--answer-after-ms", "800"}));
+        QTRY_COMPARE_WITH_TIMEOUT(m_document->text().value(), Sep + text, 5000);
+    }
+
+    void undecodableTextAddsNoEntry()
+    {
+        // Cyrillic in ISO 8859-5, a character set the compound text decoder does not know.
+        QVERIFY(m_other->own(
+            QByteArray("\x1b-L\xbf\xe0\xd8\xd2\xd5\xe2"), {"--target", "COMPOUND_TEXT", "--log-requests"}));
+        QTRY_VERIFY_WITH_TIMEOUT(m_other->output().contains("request COMPOUND_TEXT"), 5000);
+        QTest::qWait(300);
+        QVERIFY(!m_reader->read().ok());
+        QCOMPARE(m_document->text().value(), QString());
+    }
+
+    void secretIsNeverCollected()
+    {
+        QVERIFY(m_owner->copy("before"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_document->text().value(), Sep + "before", 5000);
+        QVERIFY(m_other->own("password", {"--secret", "--log-requests"}));
+        QTRY_VERIFY_WITH_TIMEOUT(m_reader->read().ok() && m_reader->read().value().secret, 5000);
+        QVERIFY(m_owner->copy("after"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_document->text().value(), Sep + "before" + Sep + "after", 5000);
+        // Its text was never even asked for.
+        QVERIFY2(!m_other->output().contains("request UTF8_STRING"), m_other->output().constData());
     }
 
     void thirtyMegabytesArriveWhole()

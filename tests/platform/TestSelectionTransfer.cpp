@@ -6,6 +6,7 @@ using namespace vardelo;
 using Step = SelectionTransfer::Step;
 
 Q_DECLARE_METATYPE(std::optional<QString>)
+Q_DECLARE_METATYPE(QList<std::uint32_t>)
 
 namespace {
 
@@ -19,12 +20,29 @@ SelectionAtoms atoms()
     return atoms;
 }
 
+/// With TARGETS and the password managers' mark, as on a real server.
+SelectionAtoms atomsWithTargets()
+{
+    SelectionAtoms withTargets = atoms();
+    withTargets.targets = 304;
+    withTargets.passwordHint = 305;
+    return withTargets;
+}
+
 constexpr std::uint32_t Utf8 = 300;
 constexpr std::uint32_t Latin1 = 31;
 constexpr std::uint32_t Text = 301;
 constexpr std::uint32_t Compound = 302;
 constexpr std::uint32_t Incr = 303;
+constexpr std::uint32_t Targets = 304;
+constexpr std::uint32_t Mark = 305;
+constexpr std::uint32_t Atom = 4;
 constexpr std::uint32_t Png = 400;
+
+QByteArray atomList(const QList<std::uint32_t>& list)
+{
+    return QByteArray(reinterpret_cast<const char*>(list.data()), list.size() * qsizetype(sizeof(std::uint32_t)));
+}
 
 QByteArrayView incrAnnouncing(const std::uint32_t& size)
 {
@@ -70,6 +88,80 @@ private Q_SLOTS:
         QCOMPARE(decodeSelectionText(atoms(), type, bytes), expected);
     }
 
+    void whatTheOwnerOffersDecidesWhatIsAsked_data()
+    {
+        QTest::addColumn<std::uint32_t>("listType");
+        QTest::addColumn<QByteArray>("list");
+        QTest::addColumn<QByteArray>("mark");
+        QTest::addColumn<QList<std::uint32_t>>("asked");
+        QTest::addColumn<bool>("secret");
+
+        const QList<std::uint32_t> allText {Utf8, Latin1, Text, Compound};
+        QTest::newRow("TARGETS refused") << 0u << QByteArray() << QByteArray() << allText << false;
+        QTest::newRow("no list of atoms") << Utf8 << QByteArray("STRING") << QByteArray() << allText << false;
+        QTest::newRow("only what is offered") << Atom << atomList({Targets, Png, Latin1, Compound}) << QByteArray()
+                                              << QList<std::uint32_t> {Latin1, Compound} << false;
+        QTest::newRow("no text offered") << Atom << atomList({Targets, Png}) << QByteArray() << QList<std::uint32_t>()
+                                         << false;
+        QTest::newRow("marked secret") << Targets << atomList({Utf8, Mark}) << QByteArray("secret")
+                                       << QList<std::uint32_t> {Mark} << true;
+        QTest::newRow("mark that is no secret")
+            << Atom << atomList({Utf8, Mark}) << QByteArray("public") << QList<std::uint32_t> {Mark, Utf8} << false;
+        QTest::newRow("mark offered, then withheld")
+            << Atom << atomList({Utf8, Mark}) << QByteArray() << QList<std::uint32_t> {Mark} << true;
+    }
+    void whatTheOwnerOffersDecidesWhatIsAsked()
+    {
+        QFETCH(std::uint32_t, listType);
+        QFETCH(QByteArray, list);
+        QFETCH(QByteArray, mark);
+        QFETCH(QList<std::uint32_t>, asked);
+        QFETCH(bool, secret);
+        SelectionTransfer transfer(atomsWithTargets());
+        QCOMPARE(transfer.start(), Step::Convert);
+        QCOMPARE(transfer.target(), Targets);
+        Step step = transfer.conversionAnswered(listType != 0);
+        if (step == Step::ReadProperty) {
+            step = transfer.propertyRead(listType, listType == Utf8 ? 8 : 32, list);
+        }
+        // Every text target is refused, so each one asked shows.
+        QList<std::uint32_t> seen;
+        while (step == Step::Convert) {
+            seen.append(transfer.target());
+            const bool markGiven = transfer.target() == Mark && !mark.isEmpty();
+            step = transfer.conversionAnswered(markGiven);
+            if (markGiven) {
+                step = transfer.propertyRead(Mark, 8, mark);
+            }
+        }
+        QCOMPARE(step, Step::Finished);
+        QCOMPARE(seen, asked);
+        QCOMPARE(transfer.secret(), secret);
+        QCOMPARE(transfer.text(), QString());
+    }
+
+    void askingAgainKeepsWhatTheOwnerSaid()
+    {
+        SelectionTransfer transfer(atomsWithTargets());
+        (void)transfer.start();
+        (void)transfer.conversionAnswered(true);
+        QCOMPARE(transfer.propertyRead(Atom, 32, atomList({Targets, Latin1})), Step::Convert);
+        QCOMPARE(transfer.retry(), Step::Convert);
+        QCOMPARE(transfer.target(), Latin1);
+    }
+
+    void textThatCannotBeDecodedIsNoEmptyClipboard()
+    {
+        SelectionTransfer transfer(atoms());
+        (void)transfer.start();
+        QCOMPARE(transfer.conversionAnswered(true), Step::ReadProperty);
+        QCOMPARE(transfer.propertyRead(Compound, 8, "\x1b-L\xbf\xe0"), Step::Convert);
+        for (int i = 0; i < 2; ++i) {
+            QCOMPARE(transfer.conversionAnswered(false), Step::Convert);
+        }
+        QCOMPARE(transfer.conversionAnswered(false), Step::Undecodable);
+    }
+
     void refusedTargetsFallThroughToEmpty()
     {
         SelectionTransfer transfer(atoms());
@@ -81,22 +173,38 @@ private Q_SLOTS:
         QCOMPARE(transfer.text(), QString());
     }
 
-    void answerThatIsNoTextTriesTheNextTarget_data()
+    void answerThatIsNoText_data()
     {
         QTest::addColumn<std::uint32_t>("type");
         QTest::addColumn<std::uint8_t>("format");
-        QTest::newRow("property gone") << 0u << std::uint8_t(0);
-        QTest::newRow("32-bit values") << Utf8 << std::uint8_t(32);
+        QTest::addColumn<bool>("chunked");
+        QTest::newRow("property gone") << 0u << std::uint8_t(0) << false;
+        QTest::newRow("32-bit values") << Utf8 << std::uint8_t(32) << false;
+        QTest::newRow("chunk gone") << 0u << std::uint8_t(8) << true;
+        QTest::newRow("32-bit chunk") << Utf8 << std::uint8_t(32) << true;
+        QTest::newRow("chunk of another type") << Latin1 << std::uint8_t(8) << true;
     }
-    void answerThatIsNoTextTriesTheNextTarget()
+    void answerThatIsNoText()
     {
         QFETCH(std::uint32_t, type);
         QFETCH(std::uint8_t, format);
+        QFETCH(bool, chunked);
         SelectionTransfer transfer(atoms());
         (void)transfer.start();
         QCOMPARE(transfer.conversionAnswered(true), Step::ReadProperty);
-        QCOMPARE(transfer.propertyRead(type, format, "abcd"), Step::Convert);
-        QCOMPARE(transfer.target(), Latin1);
+        if (chunked) {
+            QCOMPARE(transfer.propertyRead(Incr, 32, incrAnnouncing(8)), Step::WaitForChunk);
+            (void)transfer.chunkAnnounced();
+            QCOMPARE(transfer.propertyRead(Utf8, 8, "abcd"), Step::WaitForChunk);
+            (void)transfer.chunkAnnounced();
+        }
+        // A whole answer that is no text: the owner has none in that target, so the next one is tried. A broken
+        // chunked one: the owner has it, so the same target is asked for again.
+        QCOMPARE(transfer.propertyRead(type, format, "efgh"), chunked ? Step::BrokenOff : Step::Convert);
+        if (chunked) {
+            QCOMPARE(transfer.retry(), Step::Convert);
+        }
+        QCOMPARE(transfer.target(), chunked ? Utf8 : Latin1);
         QCOMPARE(transfer.conversionAnswered(true), Step::ReadProperty);
         QCOMPARE(transfer.propertyRead(Latin1, 8, "\xe9"), Step::Finished);
         QCOMPARE(transfer.text(), QStringLiteral("\u00e9"));

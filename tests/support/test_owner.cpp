@@ -1,22 +1,27 @@
 // A program that owns the X clipboard the way tests and the benchmark need: it offers chosen targets
-// only, sends large texts in chunks (INCR) of a chosen size, can stop itself at chosen moments, copies a
-// numbered series at a fixed pace, and reports every request it answers.
+// only, sends large texts in chunks (INCR) of a chosen size, can stop itself at chosen moments, answers or
+// refuses every request but TARGETS only after a delay, marks its text as a password manager's secret,
+// copies a numbered series at a fixed pace, and reports every request it gets.
 //
 // test_owner [--target NAME]... [--chunk BYTES] [--stop-when-owning] [--stop-after-chunks N]
-//            [--series N --interval-ms MS] [--log-requests] [--clear]      (the text comes from stdin)
-// Prints "owning" once it owns the clipboard ("owning I" for each copy of a series) and exits when
-// another program takes the clipboard. With --clear it sets the clipboard to nobody and exits.
+//            [--answer-after-ms MS | --refuse-after-ms MS] [--secret] [--series N --interval-ms MS]
+//            [--log-requests] [--clear]                                    (the text comes from stdin)
+// Prints "owning" once it owns the clipboard ("owning I" for each copy of a series), and "request NAME"
+// for each request with --log-requests. Exits when another program takes the clipboard, once it has
+// answered what it delays. With --clear it sets the clipboard to nobody and exits.
 
 #include <poll.h>
 #include <signal.h>
 #include <time.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,6 +40,16 @@ struct Options
     int intervalMs = 50;
     bool logRequests = false;
     bool clear = false;
+    int delayMs = -1;
+    bool refuseAfterDelay = false;
+    bool secret = false;
+};
+
+/// A request answered only once its time has come.
+struct Delayed
+{
+    std::int64_t dueNs;
+    xcb_selection_request_event_t request;
 };
 
 /// One requestor being sent a large text in chunks.
@@ -62,6 +77,19 @@ std::int64_t monotonicNs()
     timespec now {};
     clock_gettime(CLOCK_MONOTONIC, &now);
     return std::int64_t {now.tv_sec} * 1000000000 + now.tv_nsec;
+}
+
+std::string atomName(xcb_atom_t atom)
+{
+    static std::map<xcb_atom_t, std::string> names;
+    if (names.count(atom) == 0) {
+        xcb_get_atom_name_reply_t* reply = xcb_get_atom_name_reply(c, xcb_get_atom_name(c, atom), nullptr);
+        names[atom] = reply != nullptr
+            ? std::string(xcb_get_atom_name_name(reply), xcb_get_atom_name_name_length(reply))
+            : std::to_string(atom);
+        std::free(reply);
+    }
+    return names[atom];
 }
 
 void takeClipboard(xcb_window_t window, xcb_atom_t clipboard, const std::string& said)
@@ -96,6 +124,11 @@ int main(int argc, char* argv[])
             options.clear = true;
         } else if (arg == "--log-requests") {
             options.logRequests = true;
+        } else if (arg == "--answer-after-ms" || arg == "--refuse-after-ms") {
+            options.refuseAfterDelay = arg == "--refuse-after-ms";
+            options.delayMs = std::stoi(next());
+        } else if (arg == "--secret") {
+            options.secret = true;
         } else {
             std::cerr << "unknown option " << arg << '\n';
             return 2;
@@ -125,9 +158,13 @@ int main(int argc, char* argv[])
     const xcb_atom_t clipboard = atom("CLIPBOARD");
     const xcb_atom_t targetsAtom = atom("TARGETS");
     const xcb_atom_t incrAtom = atom("INCR");
+    const xcb_atom_t hintAtom = atom("x-kde-passwordManagerHint");
     std::vector<xcb_atom_t> offered;
     for (const std::string& name : options.targets) {
         offered.push_back(atom(name));
+    }
+    if (options.secret) {
+        offered.push_back(hintAtom);
     }
 
     if (options.clear) {
@@ -151,9 +188,55 @@ int main(int argc, char* argv[])
     }
 
     std::vector<Incremental> sending;
+    const auto answer = [&](const xcb_selection_request_event_t& request, bool refuse) {
+        xcb_atom_t property = request.property == XCB_NONE ? request.target : request.property;
+        const bool found = std::find(offered.begin(), offered.end(), request.target) != offered.end();
+        if (refuse) {
+            property = XCB_NONE;
+        } else if (request.target == targetsAtom) {
+            std::vector<xcb_atom_t> list {targetsAtom};
+            list.insert(list.end(), offered.begin(), offered.end());
+            xcb_change_property(c, XCB_PROP_MODE_REPLACE, request.requestor, property, XCB_ATOM_ATOM, 32,
+                static_cast<std::uint32_t>(list.size()), list.data());
+        } else if (request.target == hintAtom && options.secret) {
+            xcb_change_property(c, XCB_PROP_MODE_REPLACE, request.requestor, property, request.target, 8, 6, "secret");
+        } else if (found && data.size() > options.chunk) {
+            const std::uint32_t size = static_cast<std::uint32_t>(data.size());
+            const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+            xcb_change_window_attributes(c, request.requestor, XCB_CW_EVENT_MASK, &mask);
+            xcb_change_property(c, XCB_PROP_MODE_REPLACE, request.requestor, property, incrAtom, 32, 1, &size);
+            sending.push_back({request.requestor, property, request.target, 0});
+        } else if (found) {
+            xcb_change_property(c, XCB_PROP_MODE_REPLACE, request.requestor, property, request.target, 8,
+                static_cast<std::uint32_t>(data.size()), data.data());
+        } else {
+            property = XCB_NONE;
+        }
+        xcb_selection_notify_event_t notify {};
+        notify.response_type = XCB_SELECTION_NOTIFY;
+        notify.time = request.time;
+        notify.requestor = request.requestor;
+        notify.selection = request.selection;
+        notify.target = request.target;
+        notify.property = property;
+        xcb_send_event(c, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&notify));
+    };
+    // Requests kept for a delay, in the order they came, and whether the clipboard has been lost meanwhile.
+    std::vector<Delayed> delayed;
+    bool lost = false;
     int chunksSent = 0;
     std::int64_t nextCopy = monotonicNs() + std::int64_t {options.intervalMs} * 1000000;
     for (;;) {
+        while (!delayed.empty() && delayed.front().dueNs <= monotonicNs()) {
+            answer(delayed.front().request, options.refuseAfterDelay);
+            delayed.erase(delayed.begin());
+        }
+        // A busy program that lost the clipboard still finishes what it was asked.
+        if (lost && delayed.empty()) {
+            // A round trip, so that the server has taken the last answers before the connection closes.
+            std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+            return 0;
+        }
         xcb_flush(c);
         xcb_generic_event_t* event = xcb_poll_for_event(c);
         if (event == nullptr) {
@@ -161,6 +244,9 @@ int main(int argc, char* argv[])
                 return 1;
             }
             int timeout = -1;
+            if (!delayed.empty()) {
+                timeout = static_cast<int>((delayed.front().dueNs - monotonicNs()) / 1000000) + 1;
+            }
             if (copied < options.series) {
                 const std::int64_t left = nextCopy - monotonicNs();
                 if (left <= 0) {
@@ -168,7 +254,8 @@ int main(int argc, char* argv[])
                     nextCopy += std::int64_t {options.intervalMs} * 1000000;
                     continue;
                 }
-                timeout = static_cast<int>(left / 1000000) + 1;
+                const int untilCopy = static_cast<int>(left / 1000000) + 1;
+                timeout = timeout < 0 ? untilCopy : std::min(timeout, untilCopy);
             }
             pollfd fd {xcb_get_file_descriptor(c), POLLIN, 0};
             poll(&fd, 1, timeout);
@@ -177,7 +264,8 @@ int main(int argc, char* argv[])
         const std::unique_ptr<xcb_generic_event_t, decltype(&std::free)> owned(event, &std::free);
         const std::uint8_t type = event->response_type & 0x7f;
         if (type == XCB_SELECTION_CLEAR) {
-            return 0;
+            lost = true;
+            continue;
         }
         if (type == XCB_PROPERTY_NOTIFY) {
             const auto* notify = reinterpret_cast<xcb_property_notify_event_t*>(event);
@@ -209,37 +297,12 @@ int main(int argc, char* argv[])
         }
         const auto* request = reinterpret_cast<xcb_selection_request_event_t*>(event);
         if (options.logRequests) {
-            std::cout << "request " << request->target << std::endl;
+            std::cout << "request " << atomName(request->target) << std::endl;
         }
-        xcb_atom_t property = request->property == XCB_NONE ? request->target : request->property;
-        bool found = false;
-        for (const xcb_atom_t target : offered) {
-            found = found || target == request->target;
-        }
-        if (request->target == targetsAtom) {
-            std::vector<xcb_atom_t> list {targetsAtom};
-            list.insert(list.end(), offered.begin(), offered.end());
-            xcb_change_property(c, XCB_PROP_MODE_REPLACE, request->requestor, property, XCB_ATOM_ATOM, 32,
-                static_cast<std::uint32_t>(list.size()), list.data());
-        } else if (found && data.size() > options.chunk) {
-            const std::uint32_t size = static_cast<std::uint32_t>(data.size());
-            const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
-            xcb_change_window_attributes(c, request->requestor, XCB_CW_EVENT_MASK, &mask);
-            xcb_change_property(c, XCB_PROP_MODE_REPLACE, request->requestor, property, incrAtom, 32, 1, &size);
-            sending.push_back({request->requestor, property, request->target, 0});
-        } else if (found) {
-            xcb_change_property(c, XCB_PROP_MODE_REPLACE, request->requestor, property, request->target, 8,
-                static_cast<std::uint32_t>(data.size()), data.data());
+        if (options.delayMs >= 0 && request->target != targetsAtom) {
+            delayed.push_back({monotonicNs() + std::int64_t {options.delayMs} * 1000000, *request});
         } else {
-            property = XCB_NONE;
+            answer(*request, false);
         }
-        xcb_selection_notify_event_t notify {};
-        notify.response_type = XCB_SELECTION_NOTIFY;
-        notify.time = request->time;
-        notify.requestor = request->requestor;
-        notify.selection = request->selection;
-        notify.target = request->target;
-        notify.property = property;
-        xcb_send_event(c, 0, request->requestor, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&notify));
     }
 }

@@ -18,7 +18,7 @@ namespace {
 constexpr qsizetype MaxLength = std::numeric_limits<int>::max() - 1;
 
 /// The most of one appended text the widget takes in one event-loop turn: a few milliseconds of Qt's work.
-constexpr qsizetype SliceLength = 64 * 1024;
+constexpr qsizetype SliceLength = 32 * 1024;
 
 Status documentFull()
 {

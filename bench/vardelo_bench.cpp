@@ -1002,8 +1002,9 @@ int main(int argc, char* argv[])
         = [](double value) { return value < 0 ? QStringLiteral("> %1 s").arg(ShownLimitMs / 1000) : ms(value); };
     row("  until the box showed all of it", shownMs(oldFigures.incrShownMs), shownMs(newFigures.incrShownMs), none,
         none, none);
-    row("  longest gap between ticks meanwhile", ms(oldFigures.showingStallMs), ms(newFigures.showingStallMs), none,
-        "<= 20 ms", verdict(newFigures.showingStallMs >= 0 && newFigures.showingStallMs <= 20));
+    // A gap between two 10 ms ticks is the tick itself and however long the event loop was kept busy.
+    row("  longest gap between 10 ms ticks meanwhile", ms(oldFigures.showingStallMs), ms(newFigures.showingStallMs),
+        none, "<= 30 ms (stall <= 20)", verdict(newFigures.showingStallMs >= 0 && newFigures.showingStallMs <= 30));
     row("  captured text", yes(oldFigures.incrIntact), yes(newFigures.incrIntact), none, "intact",
         verdict(newFigures.incrIntact));
     row("equal 10 MB texts sharing data: one compare", none, QStringLiteral("%1 ns").arg(sharedCompareNs, 0, 'f', 1),

@@ -60,12 +60,6 @@ inline void clickAt(const QString& window, QPoint point)
         QStringLiteral("1")});
 }
 
-/// Types text with xdotool's default delay, which Cyrillic needs.
-inline void type(const QString& text)
-{
-    xdotool({QStringLiteral("type"), text});
-}
-
 inline void key(const QString& keys)
 {
     xdotool({QStringLiteral("key"), keys});

@@ -21,28 +21,28 @@ bool isSecretHint(QByteArrayView value)
     return value.trimmed() == "secret";
 }
 
+bool isHistoryRefusal(QByteArrayView value)
+{
+    quint32 allowed = 1;
+    if (value.size() >= qsizetype(sizeof allowed)) {
+        std::memcpy(&allowed, value.data(), sizeof allowed);
+    }
+    return allowed == 0;
+}
+
 bool isMarkedSecret(const QMimeData& data)
 {
     if (data.hasFormat(QLatin1String(PasswordManagerHint))
         && isSecretHint(data.data(QLatin1String(PasswordManagerHint)))) {
         return true;
     }
-    // Their mere presence is the mark.
-    if (data.hasFormat(windowsFormat("ExcludeClipboardContentFromMonitorProcessing"))
-        || data.hasFormat(windowsFormat("Clipboard Viewer Ignore"))) {
-        return true;
-    }
-    // This one holds a DWORD; zero keeps the content out of the clipboard history.
-    const QString history = windowsFormat("CanIncludeInClipboardHistory");
-    if (data.hasFormat(history)) {
-        const QByteArray value = data.data(history);
-        quint32 allowed = 1;
-        if (value.size() >= qsizetype(sizeof allowed)) {
-            std::memcpy(&allowed, value.constData(), sizeof allowed);
+    for (const char* exclusion : WindowsMonitorExclusions) {
+        if (data.hasFormat(windowsFormat(exclusion))) {
+            return true;
         }
-        return allowed == 0;
     }
-    return false;
+    const QString history = windowsFormat(WindowsHistoryPermission);
+    return data.hasFormat(history) && isHistoryRefusal(data.data(history));
 }
 
 } // namespace vardelo

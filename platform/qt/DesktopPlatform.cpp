@@ -7,6 +7,9 @@
 #ifdef VARDELO_WITH_WAYLAND
 #include "platform/wayland/WaylandClipboardReader.h"
 #endif
+#ifdef VARDELO_WITH_WIN32
+#include "platform/win32/Win32ClipboardReader.h"
+#endif
 #ifdef VARDELO_WITH_X11
 #include "platform/x11/X11ClipboardReader.h"
 #endif
@@ -29,6 +32,14 @@ std::unique_ptr<ClipboardReader> createClipboardReader()
     // QClipboard sees Wayland copies only while the program has the focus; data control sees them all.
     if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
         if (std::unique_ptr<WaylandClipboardReader> reader = WaylandClipboardReader::create()) {
+            return reader;
+        }
+    }
+#endif
+#ifdef VARDELO_WITH_WIN32
+    // QClipboard changes the line ends of Windows texts and reads a busy clipboard as an empty one.
+    if (QGuiApplication::platformName() == QLatin1String("windows")) {
+        if (std::unique_ptr<Win32ClipboardReader> reader = Win32ClipboardReader::create()) {
             return reader;
         }
     }

@@ -7,6 +7,7 @@
 #include <QPixmap>
 
 #include "platform/PlatformServices.h"
+#include "windows/AccessibleRole.h"
 #include "windows/LineControl.h"
 #include "windows/ProgramWindows.h"
 #include "windows/Twips.h"
@@ -39,12 +40,16 @@ Splash::Splash(PlatformServices& platform, ProgramWindows& windows)
     setObjectName(QStringLiteral("logotip"));
     setWindowIcon(QIcon(QStringLiteral(":/assets/vardelo.png")));
     setFixedSize(ClientArea.toPixels().size());
+    setAccessibleRole(this, QAccessible::Window);
+    setAccessibleName(QStringLiteral("Vardelo"));
 
     auto* picture = new QLabel(this);
     picture->setObjectName(QStringLiteral("Image1"));
     picture->setPixmap(QPixmap(QStringLiteral(":/assets/splash.png")));
     picture->setGeometry(Image1.toPixels());
     picture->setScaledContents(false);
+    // What the picture says, for those who cannot see it.
+    picture->setAccessibleName(QStringLiteral("Vardelo. Загрузка... Пожалуйста, подождите"));
     // Created after the picture, so the edge lines are drawn over it.
     LineControl::addAll(Lines, this);
 

@@ -5,6 +5,7 @@
 #include "app/Splash.h"
 #include "platform/qt/DesktopPlatform.h"
 #include "platform/qt/DesktopSession.h"
+#include "platform/qt/QtTranslation.h"
 #include "windows/ProgramWindows.h"
 
 int main(int argc, char* argv[])
@@ -18,6 +19,11 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(VARDELO_VERSION));
     // The program ends when its last window has gone, hidden ones included; it says so itself.
     QApplication::setQuitOnLastWindowClosed(false);
+    if (!vardelo::loadQtTranslation(app)) {
+        std::fputs(qPrintable(QStringLiteral("Vardelo: перевод Qt (qtbase_ru.qm) не найден, меню полей ввода "
+                                             "останутся на английском.\n")),
+            stderr);
+    }
 
     const std::unique_ptr<vardelo::PlatformServices> platform = vardelo::createDesktopPlatform();
     vardelo::ProgramWindows windows(*platform);

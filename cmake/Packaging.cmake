@@ -21,7 +21,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # the Qt modules in use change.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt loads its Wayland platform as a plugin, which dpkg-shlibdeps cannot see; without it the program cannot
-# start on a Wayland session that offers no X11.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
+# start on a Wayland session that offers no X11. Without Qt's translations the menus of the text boxes are
+# in English; the program works all the same.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, qt6-translations-l10n")
 
 include(CPack)

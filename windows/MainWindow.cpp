@@ -7,6 +7,7 @@
 #include <QToolButton>
 
 #include "platform/PlatformServices.h"
+#include "windows/AccessibleRole.h"
 #include "windows/DocumentBox.h"
 #include "windows/FixedWindow.h"
 #include "windows/HelpMessage.h"
@@ -37,6 +38,7 @@ MainWindow::MainWindow(PlatformServices& platform, ProgramWindows& windows)
 {
     setUpFixedWindow(this, QStringLiteral("main"), QStringLiteral("Vardelo"),
         QSize(mainlayout::Width / TwipsPerPixel, mainlayout::Height / TwipsPerPixel));
+    setAccessibleRole(this, QAccessible::Window);
     buildControls();
     centreOnScreen(this);
 
@@ -60,6 +62,9 @@ void MainWindow::buildControls()
     m_document->setObjectName(QStringLiteral("vardelo"));
     m_document->setGeometry(mainlayout::Document.toPixels());
     m_document->setTabChangesFocus(true);
+    m_document->setAccessibleName(QStringLiteral("Собранный текст"));
+    m_document->setAccessibleDescription(
+        QStringLiteral("Сюда добавляется каждый текст, который вы копируете в любой программе."));
     useDesktopColourForTextBox(m_document);
 
     const std::array<void (MainWindow::*)(), 5> handlers {&MainWindow::Command4_Click, &MainWindow::Command2_Click,

@@ -6,6 +6,7 @@
 #include <QToolButton>
 
 #include "platform/PlatformServices.h"
+#include "windows/AccessibleRole.h"
 #include "windows/FixedWindow.h"
 #include "windows/MainWindow.h"
 #include "windows/ProgramWindows.h"
@@ -31,6 +32,7 @@ SaveWindow::SaveWindow(PlatformServices& platform, ProgramWindows& windows)
     , m_location(platform.driveRoot())
 {
     setUpFixedWindow(this, QStringLiteral("save"), QStringLiteral("Сохранение"), ClientArea.toPixels().size());
+    setAccessibleRole(this, QAccessible::Dialog);
 
     m_label = new QLabel(this);
     m_label->setObjectName(QStringLiteral("Label1"));
@@ -43,6 +45,8 @@ SaveWindow::SaveWindow(PlatformServices& platform, ProgramWindows& windows)
     m_name->setObjectName(QStringLiteral("names"));
     m_name->setGeometry(Names.toPixels());
     useDesktopColourForTextBox(m_name);
+    // A screen reader names the box by its label.
+    m_label->setBuddy(m_name);
 
     auto* button = new QToolButton(this);
     button->setObjectName(QStringLiteral("Command1"));

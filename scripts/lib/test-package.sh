@@ -60,6 +60,7 @@ echo "$status"
 version=$(sed -n 's/^Version: //p' <<<"$status")
 [ "$version" = 1.00 ] || fail "installed version is '$version', not 1.00"
 grep -q '^Depends:.*\blibqt6widgets6\b' <<<"$status" || fail "Depends does not name libqt6widgets6"
+grep -q '^Recommends:.*\bqt6-translations-l10n\b' <<<"$status" || fail "Recommends does not name qt6-translations-l10n"
 
 # Each file the desktop looks for, where it looks for it.
 for file in /usr/bin/vardelo /usr/share/applications/vardelo.desktop /usr/share/metainfo/$APP_ID.metainfo.xml \

@@ -1,15 +1,20 @@
+#include <QAccessible>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
 
 #include "app/Splash.h"
 #include "platform/fake/FakePlatform.h"
+#include "platform/qt/QtTranslation.h"
 #include "windows/DocumentBox.h"
 #include "windows/HiddenTextBox.h"
 #include "windows/MainWindow.h"
 #include "windows/ProgramWindows.h"
+#include "windows/SaveWindow.h"
 
 using namespace vardelo;
 using namespace std::chrono_literals;
@@ -265,6 +270,36 @@ private Q_SLOTS:
         click("Command3");
         flushDeletes();
         QCOMPARE(ended.count(), 1);
+    }
+
+    void screenReadersGetRussianTextsRolesAndTheShownText()
+    {
+        QVERIFY(loadQtTranslation(*QCoreApplication::instance()));
+        m_windows->adoptSplash(new Splash(*m_platform, *m_windows));
+        const std::unique_ptr<QMenu> menu(m_windows->showMain().findChild<DocumentBox*>()->createStandardContextMenu());
+        const std::pair<QWidget*, QAccessible::Role> windows[] {{m_windows->splash(), QAccessible::Window},
+            {m_windows->main(), QAccessible::Window}, {&m_windows->showSave(), QAccessible::Dialog},
+            {menu.get(), QAccessible::PopupMenu}};
+        // What a reader stops at: the splash picture, the document, five buttons, the name box, Save, Qt's menu.
+        QStringList stops;
+        for (const auto& [window, role] : windows) {
+            QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(window);
+            QCOMPARE(iface->role(), role);
+            for (int i = 0; i < iface->childCount(); ++i) {
+                const QAccessibleInterface* c = iface->child(i);
+                if (c->state().focusable || c->role() == QAccessible::Graphic || c->role() == QAccessible::MenuItem) {
+                    stops << c->text(QAccessible::Name);
+                }
+            }
+        }
+        QCOMPARE(stops.size(), 16);
+        QCOMPARE(stops.filter(QRegularExpression(QStringLiteral("[\\x{0400}-\\x{04FF}]"))), stops);
+        m_platform->clipboard().setText(QStringLiteral("один\r\nдва\rтри\nчетыре"));
+        m_platform->advance(10ms);
+        // Every line end, whatever its form, reads as the one line break the box shows.
+        QAccessibleTextInterface* text = QAccessible::queryAccessibleInterface(control("vardelo"))->textInterface();
+        QCOMPARE(text->text(0, text->characterCount()),
+            documentText().replace(QRegularExpression(QStringLiteral("\r\n?")), QStringLiteral("\n")));
     }
 
     void splashClosedEarlyEndsTheProgram()

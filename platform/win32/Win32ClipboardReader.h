@@ -1,25 +1,25 @@
 #pragma once
 
-#include <chrono>
 #include <memory>
+#include <mutex>
 
 #include <QObject>
-#include <QTimer>
 
 #include "platform/ClipboardReader.h"
 
 namespace vardelo {
 
-class ClipboardWindow;
-class OpenedClipboard;
+class ClipboardWorker;
+struct ClipboardSnapshot;
 
 /// Reads the Windows clipboard itself, as Qt's clipboard cannot be trusted to: Qt turns CR LF into LF and
 /// drops the CR of 8-bit texts, and reads a clipboard that another program holds open as an empty one.
 ///
-/// It reads Unicode text exactly as its owner gave it, again only when the clipboard's sequence number has
-/// moved, and learns of changes from Windows, so an idle clipboard costs nothing. A clipboard held open by
-/// another program is a failed read, tried again after 10, 20, 40 ms and so on, without ever waiting on the
-/// event loop, until it opens or changes again.
+/// A worker thread reads Unicode text exactly as its owner gave it whenever Windows says the clipboard
+/// changed, so an idle clipboard costs nothing and no other program can make the event loop wait. A read
+/// gives what the worker found, as long as the clipboard's sequence number says that is still what it
+/// holds; until the worker has read a newer content (another program may hold the clipboard open), the read
+/// fails.
 class Win32ClipboardReader final : public QObject, public ClipboardReader
 {
     Q_OBJECT
@@ -33,18 +33,21 @@ public:
     Result<ClipboardContent> read() override;
 
 private:
-    Win32ClipboardReader();
-    /// Reads what the open clipboard holds into m_content; fails when its owner does not hand over the text.
-    Status readOpened(const OpenedClipboard& clipboard);
-    void clipboardChanged();
-    Result<ClipboardContent> failLater(const QString& reason);
+    /// Where the worker hands its reads over; it outlives the reader as long as a stuck worker does.
+    struct Mailbox
+    {
+        std::mutex mutex;
+        Win32ClipboardReader* reader = nullptr;
+    };
 
-    std::unique_ptr<ClipboardWindow> m_window;
+    Win32ClipboardReader();
+    void accept(const ClipboardSnapshot& snapshot);
+
+    std::shared_ptr<Mailbox> m_mailbox;
+    std::unique_ptr<ClipboardWorker> m_worker;
     ClipboardContent m_content;
-    /// The sequence number m_content was read at; 0 while nothing is known.
+    /// The sequence number m_content was read at; 0 while nothing was read.
     unsigned long m_sequence = 0;
-    QTimer m_retry;
-    std::chrono::milliseconds m_backoff;
 };
 
 } // namespace vardelo

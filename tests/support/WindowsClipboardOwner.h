@@ -27,19 +27,20 @@ public:
         return waitFor(until);
     }
 
-    /// Waits until the owner has said this; false if it ends or 20 s pass first.
+    /// Waits until the owner has said this on a line of its own; false if it ends or 20 s pass first.
     bool waitFor(const QByteArray& word)
     {
         QElapsedTimer waited;
         waited.start();
-        while (!m_said.contains(word + '\n') && waited.elapsed() < 20000) {
-            if (!m_process.waitForReadyRead(100) && m_process.state() == QProcess::NotRunning) {
-                m_said += m_process.readAllStandardOutput();
+        while (!said(word) && waited.elapsed() < 20000) {
+            const bool ended = !m_process.waitForReadyRead(100) && m_process.state() == QProcess::NotRunning;
+            // Its lines end in CR LF, as Windows programs write them.
+            m_said += m_process.readAllStandardOutput().replace('\r', "");
+            if (ended) {
                 break;
             }
-            m_said += m_process.readAllStandardOutput();
         }
-        return m_said.contains(word + '\n');
+        return said(word);
     }
 
     /// Waits for the owner to end; its copy stays on the clipboard.
@@ -53,6 +54,8 @@ public:
     ~WindowsClipboardOwner() { finish(); }
 
 private:
+    bool said(const QByteArray& word) const { return m_said.split('\n').contains(word); }
+
     QProcess m_process;
     QByteArray m_said;
 };

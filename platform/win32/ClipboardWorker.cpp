@@ -1,0 +1,121 @@
+#include "platform/win32/ClipboardWorker.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "platform/win32/ClipboardWindow.h"
+#include "platform/win32/OpenedClipboard.h"
+
+namespace vardelo {
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr UINT_PTR RetryTimer = 1;
+constexpr std::chrono::milliseconds FirstRetry = 10ms;
+constexpr std::chrono::milliseconds LongestRetry = 640ms;
+constexpr DWORD StopWaitMs = 1000;
+
+} // namespace
+
+ClipboardWorker::State::~State()
+{
+    for (HANDLE event : {started, stopped}) {
+        if (event != nullptr) {
+            ::CloseHandle(event);
+        }
+    }
+}
+
+ClipboardWorker::ClipboardWorker(SecretRule isSecret, Publish publish)
+    : m_state(std::make_shared<State>())
+{
+    m_state->isSecret = std::move(isSecret);
+    m_state->publish = std::move(publish);
+    m_state->started = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    m_state->stopped = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (m_state->started == nullptr || m_state->stopped == nullptr) {
+        return;
+    }
+    m_thread = std::thread([state = m_state] { run(state); });
+    ::WaitForSingleObject(m_state->started, INFINITE);
+}
+
+ClipboardWorker::~ClipboardWorker()
+{
+    if (!m_thread.joinable()) {
+        return;
+    }
+    ::PostThreadMessageW(m_state->threadId, WM_QUIT, 0, 0);
+    if (::WaitForSingleObject(m_state->stopped, StopWaitMs) == WAIT_OBJECT_0) {
+        m_thread.join();
+    } else {
+        // Stuck on another program: it keeps its own state alive and ends with the process.
+        m_thread.detach();
+    }
+}
+
+void ClipboardWorker::run(const std::shared_ptr<State>& state)
+{
+    state->threadId = ::GetCurrentThreadId();
+    bool pending = true;
+    auto backoff = FirstRetry;
+    ClipboardWindow window([&] {
+        pending = true;
+        backoff = FirstRetry;
+    });
+    state->listening = window.handle() != nullptr && window.listening();
+    // The window made this thread's message queue, so the stop message can no longer be lost.
+    ::SetEvent(state->started);
+
+    if (state->listening) {
+        for (;;) {
+            if (pending) {
+                pending = false;
+                ::KillTimer(window.handle(), RetryTimer);
+                if (!readOnce(*state, window.handle())) {
+                    ::SetTimer(window.handle(), RetryTimer, UINT(backoff.count()), nullptr);
+                    backoff = std::min(backoff * 2, LongestRetry);
+                } else {
+                    backoff = FirstRetry;
+                }
+            }
+            MSG message;
+            if (::GetMessageW(&message, nullptr, 0, 0) <= 0) {
+                break;
+            }
+            if (message.message == WM_TIMER && message.wParam == RetryTimer) {
+                ::KillTimer(window.handle(), RetryTimer);
+                pending = true;
+                continue;
+            }
+            ::DispatchMessageW(&message);
+        }
+    }
+    ::SetEvent(state->stopped);
+}
+
+bool ClipboardWorker::readOnce(State& state, HWND window)
+{
+    const OpenedClipboard clipboard(window);
+    if (!clipboard.isOpen()) {
+        return false;
+    }
+    ClipboardSnapshot snapshot;
+    // Read while the clipboard is open, this number belongs to what is read.
+    snapshot.sequence = OpenedClipboard::sequenceNumber();
+    if (state.isSecret(clipboard)) {
+        snapshot.secret = true;
+    } else if (clipboard.hasText()) {
+        std::optional<std::u16string> text = clipboard.text();
+        if (!text) {
+            return false;
+        }
+        snapshot.text = std::move(*text);
+    }
+    state.publish(std::move(snapshot));
+    return true;
+}
+
+} // namespace vardelo

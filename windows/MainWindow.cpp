@@ -81,7 +81,7 @@ void MainWindow::buildControls()
         button->setIconSize(QSize(32, 32));
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         button->setFocusPolicy(Qt::StrongFocus);
-        useDesktopColour(button);
+        useDesktopColourForButton(button);
         connect(button, &QToolButton::clicked, this, handlers[i]);
         setTabOrder(previous, button);
         previous = button;

@@ -54,7 +54,7 @@ SaveWindow::SaveWindow(PlatformServices& platform, ProgramWindows& windows)
     button->setGeometry(Command1.toPixels());
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
     button->setFocusPolicy(Qt::StrongFocus);
-    useDesktopColour(button);
+    useDesktopColourForButton(button);
     connect(button, &QToolButton::clicked, this, &SaveWindow::Command1_Click);
 
     setTabOrder(m_name, button);

@@ -1,6 +1,11 @@
 #include "windows/SystemColours.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QPalette>
+#include <QPointer>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QWidget>
 
 namespace vardelo {
@@ -13,6 +18,20 @@ void useDesktopColour(QWidget* widget)
     palette.setColor(QPalette::Button, desktop);
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
+}
+
+void useDesktopColourForButton(QAbstractButton* button)
+{
+    useDesktopColour(button);
+    if (button->style()->name() == QLatin1String("windowsvista")) {
+        // One style for all the program's buttons, gone with the application.
+        static QPointer<QStyle> fusion;
+        if (fusion.isNull()) {
+            fusion = QStyleFactory::create(QStringLiteral("Fusion"));
+            fusion->setParent(QApplication::instance());
+        }
+        button->setStyle(fusion);
+    }
 }
 
 void useDesktopColourForTextBox(QWidget* box)

@@ -1,5 +1,6 @@
 #pragma once
 
+class QAbstractButton;
 class QWidget;
 
 namespace vardelo {
@@ -9,6 +10,9 @@ namespace vardelo {
 /// theme's accent colour and the highlighted-text colour is made to be read on it, so the pair keeps the
 /// look and stays readable in light and dark themes alike.
 void useDesktopColour(QWidget* widget);
+/// A button whose face is drawn in the desktop colour. Styles that paint native faces (Windows') ignore the
+/// palette, so such a button is drawn in Qt's Fusion style, which keeps to it.
+void useDesktopColourForButton(QAbstractButton* button);
 /// A text box: window-background text on the desktop colour.
 void useDesktopColourForTextBox(QWidget* box);
 

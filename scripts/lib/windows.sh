@@ -32,6 +32,7 @@ build_windows() {
         -DCMAKE_TOOLCHAIN_FILE="$WINDOWS_TOOLCHAIN" -DVARDELO_WINDOWS_QT="$WINDOWS_QT" \
         -DCMAKE_PREFIX_PATH="$WINDOWS_QT" -DQT_HOST_PATH=/usr \
         -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-        -DCMAKE_CROSSCOMPILING_EMULATOR="$PWD/scripts/lib/on-wine" "$@"
+        -DCMAKE_CROSSCOMPILING_EMULATOR="$PWD/scripts/lib/on-wine" \
+        -DVARDELO_QT_TRANSLATIONS=/usr/share/qt6/translations "$@"
     cmake --build "$dir" -j"$(nproc)"
 }

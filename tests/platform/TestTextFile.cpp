@@ -43,6 +43,9 @@ class TestTextFile : public QObject
 private Q_SLOTS:
     void agreesWithIconvOnEveryByte()
     {
+#ifdef Q_OS_WIN
+        QSKIP("Windows has no iconv; the same encoder is checked against it on Linux");
+#endif
         // Every byte that Windows-1251 defines (0x98 is the only one it leaves empty), decoded by iconv,
         // must encode back to the same byte, and iconv must encode our characters as we do.
         QByteArray bytes;

@@ -71,6 +71,14 @@ struct SeriesResult
 
 SeriesResult measureSeries(const std::function<QString()>& seen)
 {
+    // A picture first, so that no text of an earlier series is taken for one of this.
+    QProcess picture;
+    picture.start(QCoreApplication::applicationDirPath() + QStringLiteral("/vardelo_win32_test_owner.exe"),
+        {QStringLiteral("--picture")});
+    picture.closeWriteChannel();
+    picture.waitForFinished(10000);
+    runFor(300);
+
     std::vector<qint64> seenAt(Copies, 0);
     QProcess owner;
     owner.start(QCoreApplication::applicationDirPath() + QStringLiteral("/vardelo_win32_test_owner.exe"),
@@ -177,7 +185,9 @@ int runIdle(const QString& mode)
         std::fflush(stdout);
         return QCoreApplication::exec();
     };
-    const QString megabyte = QString(1024 * 1024 / 64, QLatin1Char('x')).repeated(64);
+    // Lines of text, as users collect them; one line of a megabyte would measure line wrapping instead.
+    const QString megabyte
+        = QStringLiteral("Съешь же ещё этих мягких французских булок, да выпей чаю.\r\n").repeated(1024 * 1024 / 59);
     if (mode == QLatin1String("floor")) {
         QWidget window;
         auto* clock = new QLabel(&window);

@@ -26,8 +26,9 @@ namespace {
 
 constexpr auto CaptureInterval = 10ms;
 constexpr auto ClockInterval = 1000ms;
-/// The clock ticks this long after each whole second, so that it always reads the second just begun.
-constexpr auto ClockLag = 5ms;
+/// The clock ticks this long after each whole second, so that it always reads the second just begun, also on
+/// a system timer that may tick a clock tick (15.6 ms on Windows) early.
+constexpr auto ClockLag = 20ms;
 
 } // namespace
 

@@ -16,4 +16,14 @@ QtTimer::QtTimer(std::chrono::milliseconds interval, std::function<void()> onTic
     });
 }
 
+void QtTimer::startFor(std::chrono::milliseconds firstTick)
+{
+#ifdef Q_OS_WIN
+    m_timer.setTimerType(firstTick > std::chrono::milliseconds(20) && m_interval > std::chrono::milliseconds(20)
+            ? Qt::CoarseTimer
+            : Qt::PreciseTimer);
+#endif
+    m_timer.start(firstTick);
+}
+
 } // namespace vardelo

@@ -28,10 +28,11 @@ ClipboardWorker::State::~State()
     }
 }
 
-ClipboardWorker::ClipboardWorker(SecretRule isSecret, Publish publish)
+ClipboardWorker::ClipboardWorker(SecretRule isSecret, Noticed noticed, Publish publish)
     : m_state(std::make_shared<State>())
 {
     m_state->isSecret = std::move(isSecret);
+    m_state->noticed = std::move(noticed);
     m_state->publish = std::move(publish);
     m_state->started = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     m_state->stopped = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -62,6 +63,7 @@ void ClipboardWorker::run(const std::shared_ptr<State>& state)
     bool pending = true;
     auto backoff = FirstRetry;
     ClipboardWindow window([&] {
+        state->noticed();
         pending = true;
         backoff = FirstRetry;
     });
@@ -98,13 +100,18 @@ void ClipboardWorker::run(const std::shared_ptr<State>& state)
 
 bool ClipboardWorker::readOnce(State& state, HWND window)
 {
+    ClipboardSnapshot snapshot;
+    if (state.lastSequence != 0 && OpenedClipboard::sequenceNumber() == state.lastSequence) {
+        snapshot.unchanged = true;
+        state.publish(std::move(snapshot));
+        return true;
+    }
     const OpenedClipboard clipboard(window);
     if (!clipboard.isOpen()) {
         return false;
     }
-    ClipboardSnapshot snapshot;
     // Read while the clipboard is open, this number belongs to what is read.
-    snapshot.sequence = OpenedClipboard::sequenceNumber();
+    const DWORD sequence = OpenedClipboard::sequenceNumber();
     if (state.isSecret(clipboard)) {
         snapshot.secret = true;
     } else if (clipboard.hasText()) {
@@ -114,6 +121,7 @@ bool ClipboardWorker::readOnce(State& state, HWND window)
         }
         snapshot.text = std::move(*text);
     }
+    state.lastSequence = sequence;
     state.publish(std::move(snapshot));
     return true;
 }

@@ -14,8 +14,8 @@ class OpenedClipboard;
 /// What one read of the clipboard found.
 struct ClipboardSnapshot
 {
-    /// The clipboard's sequence number when it was read.
-    DWORD sequence = 0;
+    /// Nothing changed since the read before: the sequence number is the same, so nothing was read again.
+    bool unchanged = false;
     /// Its owner keeps it from clipboard tools; its text was not read.
     bool secret = false;
     /// Its text exactly as its owner gave it; empty when it holds none.
@@ -23,8 +23,10 @@ struct ClipboardSnapshot
 };
 
 /// Reads the clipboard on a thread of its own, whenever Windows says it changed, and hands each complete
-/// read to `publish`. Opening the clipboard or fetching an owner's text may wait (on an owner that renders
-/// late, or, under wine, on its clipboard bridge); none of that waits on the program's event loop.
+/// read to `publish`, after telling `noticed` that one is coming. A notice whose sequence number is the one
+/// read last is answered with an unchanged snapshot, without reading. Opening the clipboard or fetching an owner's text
+/// may wait (on an owner that renders late, or, under wine, on its clipboard bridge); none of that waits on the
+/// program's event loop.
 ///
 /// A clipboard that another program holds open is tried again after 10, 20, 40 ms and so on up to 640 ms,
 /// until it opens or changes again; so is one whose owner does not hand over its text.
@@ -35,8 +37,10 @@ public:
     using SecretRule = std::function<bool(const OpenedClipboard&)>;
     /// Takes a complete read; runs on the worker's thread.
     using Publish = std::function<void(ClipboardSnapshot)>;
+    /// Hears of a change before it is read; runs on the worker's thread.
+    using Noticed = std::function<void()>;
 
-    ClipboardWorker(SecretRule isSecret, Publish publish);
+    ClipboardWorker(SecretRule isSecret, Noticed noticed, Publish publish);
     /// Stops the thread. One that is stuck in a read past a second is left to end with the process.
     ~ClipboardWorker();
     ClipboardWorker(const ClipboardWorker&) = delete;
@@ -50,7 +54,9 @@ private:
     struct State
     {
         SecretRule isSecret;
+        Noticed noticed;
         Publish publish;
+        DWORD lastSequence = 0;
         DWORD threadId = 0;
         bool listening = false;
         HANDLE started = nullptr;

@@ -39,15 +39,22 @@ Win32ClipboardReader::Win32ClipboardReader()
     : m_mailbox(std::make_shared<Mailbox>())
 {
     m_mailbox->reader = this;
-    m_worker = std::make_unique<ClipboardWorker>(&carriesSecretMark, [mailbox = m_mailbox](ClipboardSnapshot snapshot) {
-        const std::lock_guard<std::mutex> lock(mailbox->mutex);
-        if (mailbox->reader != nullptr) {
-            QMetaObject::invokeMethod(
-                mailbox->reader,
-                [reader = mailbox->reader, snapshot = std::move(snapshot)] { reader->accept(snapshot); },
-                Qt::QueuedConnection);
-        }
-    });
+    const auto noticed
+        = [mailbox = m_mailbox] { post(mailbox, [](Win32ClipboardReader& reader) { reader.m_current = false; }); };
+    const auto publish = [mailbox = m_mailbox](ClipboardSnapshot snapshot) {
+        auto shared = std::make_shared<const ClipboardSnapshot>(std::move(snapshot));
+        post(mailbox, [shared](Win32ClipboardReader& reader) { reader.accept(*shared); });
+    };
+    m_worker = std::make_unique<ClipboardWorker>(&carriesSecretMark, noticed, publish);
+}
+
+void Win32ClipboardReader::post(const std::shared_ptr<Mailbox>& mailbox, std::function<void(Win32ClipboardReader&)> fn)
+{
+    const std::lock_guard<std::mutex> lock(mailbox->mutex);
+    if (Win32ClipboardReader* reader = mailbox->reader) {
+        QMetaObject::invokeMethod(
+            reader, [reader, fn = std::move(fn)] { fn(*reader); }, Qt::QueuedConnection);
+    }
 }
 
 Win32ClipboardReader::~Win32ClipboardReader()
@@ -61,7 +68,7 @@ Win32ClipboardReader::~Win32ClipboardReader()
 
 Result<ClipboardContent> Win32ClipboardReader::read()
 {
-    if (m_sequence != 0 && OpenedClipboard::sequenceNumber() == m_sequence) {
+    if (m_current) {
         return m_content;
     }
     return Result<ClipboardContent>::failure(QStringLiteral("Буфер обмена ещё не прочитан: его держит открытым "
@@ -70,13 +77,17 @@ Result<ClipboardContent> Win32ClipboardReader::read()
 
 void Win32ClipboardReader::accept(const ClipboardSnapshot& snapshot)
 {
+    m_current = true;
+    if (snapshot.unchanged) {
+        notifyChange();
+        return;
+    }
     // Taken unit for unit: fromStdU16String would drop a leading byte-order mark.
     QString fresh(reinterpret_cast<const QChar*>(snapshot.text.data()), qsizetype(snapshot.text.size()));
     // Keep the old string when the text is the same: the capture then compares two shared strings at no cost.
     if (snapshot.secret || m_content.secret || fresh != m_content.text) {
         m_content = {snapshot.secret ? QString() : std::move(fresh), snapshot.secret};
     }
-    m_sequence = snapshot.sequence;
     notifyChange();
 }
 

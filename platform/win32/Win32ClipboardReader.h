@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -17,9 +18,8 @@ struct ClipboardSnapshot;
 ///
 /// A worker thread reads Unicode text exactly as its owner gave it whenever Windows says the clipboard
 /// changed, so an idle clipboard costs nothing and no other program can make the event loop wait. A read
-/// gives what the worker found, as long as the clipboard's sequence number says that is still what it
-/// holds; until the worker has read a newer content (another program may hold the clipboard open), the read
-/// fails.
+/// gives what the worker found last; from the worker's notice of a change until it has read what changed
+/// (another program may hold the clipboard open meanwhile), the read fails.
 class Win32ClipboardReader final : public QObject, public ClipboardReader
 {
     Q_OBJECT
@@ -42,12 +42,14 @@ private:
 
     Win32ClipboardReader();
     void accept(const ClipboardSnapshot& snapshot);
+    /// Runs fn with the reader on its own thread, unless the reader is gone.
+    static void post(const std::shared_ptr<Mailbox>& mailbox, std::function<void(Win32ClipboardReader&)> fn);
 
     std::shared_ptr<Mailbox> m_mailbox;
     std::unique_ptr<ClipboardWorker> m_worker;
     ClipboardContent m_content;
-    /// The sequence number m_content was read at; 0 while nothing was read.
-    unsigned long m_sequence = 0;
+    /// The worker has read the clipboard, and it has not changed since.
+    bool m_current = false;
 };
 
 } // namespace vardelo

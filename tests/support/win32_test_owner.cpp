@@ -104,6 +104,20 @@ bool putSecretMark(const std::string& kind)
         != nullptr;
 }
 
+/// Waits as a program with windows does: answering the messages that other programs send its windows.
+/// (Under wine, every program that opens the clipboard first sends one to the clipboard's owner.)
+void waitAnswering(int ms)
+{
+    const ULONGLONG end = GetTickCount64() + ULONGLONG(ms);
+    for (ULONGLONG now = GetTickCount64(); now < end; now = GetTickCount64()) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(end - now), QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&message);
+        }
+    }
+}
+
 /// Opens the clipboard, retrying while another program holds it, as copying programs do.
 bool openClipboard(HWND window)
 {
@@ -111,7 +125,7 @@ bool openClipboard(HWND window)
         if (OpenClipboard(window)) {
             return true;
         }
-        Sleep(10);
+        waitAnswering(10);
     }
     return false;
 }
@@ -175,7 +189,7 @@ int main(int argc, char* argv[])
             }
             std::printf("owning %d %lld\n", i, copiedAt);
             std::fflush(stdout);
-            Sleep(DWORD(options.intervalMs));
+            waitAnswering(options.intervalMs);
         }
     } else {
         if (!copy(window, bytes, options, &copiedAt)) {
@@ -186,6 +200,7 @@ int main(int argc, char* argv[])
         if (options.holdAfterMs > 0 && openClipboard(window)) {
             std::printf("holding\n");
             std::fflush(stdout);
+            // Busy, as a program is while it reads what it holds open: it answers nothing meanwhile.
             Sleep(DWORD(options.holdAfterMs));
             CloseClipboard();
             std::printf("released\n");

@@ -91,7 +91,7 @@ private Q_SLOTS:
 
         // A source that never stops writing: the read ends at the limit with nothing collected, its memory is
         // given back, and the next copy is collected.
-        const qint64 before = processMemory("VmRSS:");
+        [[maybe_unused]] const qint64 before = processMemory("VmRSS:");
         QProcess endless;
         endless.start(QStringLiteral(VARDELO_ENDLESS_SOURCE), {});
         QByteArray said;

@@ -291,7 +291,7 @@ private Q_SLOTS:
     {
         QVERIFY(m_owner->copy("before"));
         QTRY_COMPARE_WITH_TIMEOUT(m_document->text().value(), Sep + "before", 5000);
-        const qint64 before = processMemory("VmRSS:");
+        [[maybe_unused]] const qint64 before = processMemory("VmRSS:");
         QVERIFY(m_other->own(largeText(2 * 1024 * 1024), {"--chunk", "1048576", "--endless"}));
         m_maxGapMs = 0;
         QTRY_COMPARE_WITH_TIMEOUT(m_reader->read().reason(), tooLargeToRead(), 60000);

@@ -8,8 +8,8 @@
 // test_owner [--target NAME]... [--chunk BYTES] [--stop-when-owning] [--stop-after-chunks N]
 //            [--answer-after-ms MS | --refuse-after-ms MS] [--secret] [--series N --interval-ms MS]
 //            [--endless | --stall-chunked N] [--log-requests] [--clear]   (the text comes from stdin)
-// Prints "owning" once it owns the clipboard ("owning I" for each copy of a series), and "request NAME"
-// for each request with --log-requests. Exits when another program takes the clipboard, once it has
+// Prints "owning" once it owns the clipboard ("owning I" for each copy of a series), and "request NAME from
+// WINDOW" for each request with --log-requests. Exits when another program takes the clipboard, once it has
 // answered what it delays. With --clear it sets the clipboard to nobody and exits.
 
 #include <poll.h>
@@ -341,7 +341,7 @@ int main(int argc, char* argv[])
         }
         const auto* request = reinterpret_cast<xcb_selection_request_event_t*>(event);
         if (options.logRequests) {
-            std::cout << "request " << atomName(request->target) << std::endl;
+            std::cout << "request " << atomName(request->target) << " from " << request->requestor << std::endl;
         }
         if (options.delayMs >= 0 && request->target != targetsAtom) {
             delayed.push_back({monotonicNs() + std::int64_t {options.delayMs} * 1000000, *request});

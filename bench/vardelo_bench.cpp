@@ -452,8 +452,10 @@ private:
     Ticks m_alignedTicks;
 };
 
-/// Starts this program in a child mode on a 1 MB clipboard and measures 10 s of it doing nothing.
-IdleFigures measureIdle(const QString& mode, qint64 serverPid, bool focused = true)
+/// Starts this program in a child mode on a 1 MB clipboard and measures 10 s of it doing nothing, after
+/// afterReady has run once the child is ready.
+IdleFigures measureIdle(
+    const QString& mode, qint64 serverPid, bool focused = true, const std::function<void()>& afterReady = {})
 {
     IdleFigures figures;
     ClipboardOwner owner;
@@ -465,6 +467,9 @@ IdleFigures measureIdle(const QString& mode, qint64 serverPid, bool focused = tr
     if (!runUntil([&] { return child.canReadLine() && child.readLine().startsWith("ready"); }, 120000)) {
         std::fprintf(stderr, "idle child %s did not get ready\n", qPrintable(mode));
         return figures;
+    }
+    if (afterReady) {
+        afterReady();
     }
     runFor(1000);
     const qint64 tick = sysconf(_SC_CLK_TCK);
@@ -641,6 +646,60 @@ int runDocumentChild()
     QFile::remove(path);
     std::printf("document-chars %lld\npeak-kb %lld\n", static_cast<long long>(documentChars), peakMemoryKb());
     return 0;
+}
+
+/// The main window on the X11 reader, as in measureIdle(), while a new owner of the clipboard hangs without
+/// answering: the read waits on it all the while.
+IdleFigures measureWaitingOnHungOwner(qint64 serverPid)
+{
+    ClipboardOwner hung;
+    return measureIdle(
+        QStringLiteral("program"), serverPid, true, [&hung] { hung.own("never answered", {"--stop-when-owning"}); });
+}
+
+/// The X11 reader and the capture against an owner that never stops sending, in a process of its own so that
+/// its peak memory is theirs. Prints whether the read ended at the limit, the longest gap between ticks
+/// meanwhile and the peak memory.
+int runEndlessChild()
+{
+    const std::unique_ptr<X11ClipboardReader> reader = X11ClipboardReader::create();
+    if (!reader) {
+        return 1;
+    }
+    CaptureLoop loop(*reader);
+    loop.start();
+    const bool ended = runUntil([&] { return reader->read().reason() == tooLargeToRead(); }, 120000);
+    std::printf("ended %d\nmax-gap-ms %f\npeak-kb %lld\n", ended ? 1 : 0, loop.maxGapMs(), peakMemoryKb());
+    return 0;
+}
+
+struct EndlessFigures
+{
+    bool ended = false;
+    double maxGapMs = -1;
+    double peakMb = -1;
+};
+
+EndlessFigures measureEndlessOwner()
+{
+    ClipboardOwner endless;
+    endless.own(sampleText(MB).toUtf8().repeated(2), {"--chunk", "1048576", "--endless"});
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(), {"--child", "endless"});
+    child.waitForFinished(180000);
+    EndlessFigures figures;
+    for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
+        const QList<QByteArray> pair = line.split(' ');
+        if (pair.size() == 2 && pair.at(0) == "ended") {
+            figures.ended = pair.at(1) == "1";
+        } else if (pair.size() == 2 && pair.at(0) == "max-gap-ms") {
+            figures.maxGapMs = pair.at(1).toDouble();
+        } else if (pair.size() == 2 && pair.at(0) == "peak-kb") {
+            figures.peakMb = pair.at(1).toDouble() / 1024.0;
+        }
+    }
+    return figures;
 }
 
 QString ms(double value)
@@ -867,6 +926,9 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.value(1) == QLatin1String("--child") && arguments.value(2) == QLatin1String("endless")) {
+        return runEndlessChild();
+    }
     if (arguments.value(1) == QLatin1String("--child")) {
         return arguments.value(2) == QLatin1String("documents")
             ? runDocumentChild()
@@ -928,6 +990,8 @@ int main(int argc, char* argv[])
     const IdleFigures newIdle = mean(new1, new2);
     const IdleFigures floorUnfocused = measureIdle(QStringLiteral("floor"), serverPid, false);
     const IdleFigures newUnfocused = measureIdle(QStringLiteral("program"), serverPid, false);
+    const IdleFigures waiting = measureWaitingOnHungOwner(serverPid);
+    const EndlessFigures endless = measureEndlessOwner();
 
     QProcess documents;
     documents.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -985,6 +1049,16 @@ int main(int argc, char* argv[])
     row("idle: X server CPU", pct(oldIdle.serverCpu), pct(newIdle.serverCpu), pct(floorIdle.serverCpu), none, none);
     row("idle: requests the owner answered (all windows)", QString::number(oldIdle.requests),
         QString::number(newIdle.requests), QString::number(floorIdle.requests), "0", verdict(newIdle.requests == 0));
+    row("waiting 10 s on an owner that hangs: wake-ups", none, QString::number(waiting.wakeups),
+        QString::number(floorIdle.wakeups),
+        QStringLiteral("<= 1.5 x floor (%1)").arg(1.5 * double(floorIdle.wakeups), 0, 'f', 0),
+        verdict(waiting.wakeups > 0 && double(waiting.wakeups) <= 1.5 * double(floorIdle.wakeups)));
+    const double limitMb = double(MaxClipboardBytes) / double(MB);
+    row("owner that never stops sending: peak memory", none, QStringLiteral("%1 MB").arg(endless.peakMb, 0, 'f', 0),
+        none, QStringLiteral("<= limit + 100 = %1 MB").arg(limitMb + 100, 0, 'f', 0),
+        verdict(endless.ended && endless.peakMb > 0 && endless.peakMb <= limitMb + 100));
+    row("  read ended at the limit; longest gap between ticks", none,
+        QStringLiteral("%1; %2").arg(endless.ended ? "yes" : "NO", ms(endless.maxGapMs)), none, none, none);
     row("longest event-loop stall, owner stopped 5 s", ms(oldFigures.stallMs), ms(newFigures.stallMs), none, "<= 20 ms",
         verdict(newFigures.stallMs <= 20));
     row("  text captured after the owner resumed", QStringLiteral("%1 time(s)").arg(oldFigures.capturedAfterStall),

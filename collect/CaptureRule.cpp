@@ -30,11 +30,11 @@ CaptureRule::TickResult CaptureRule::tick()
     }
     const Result<ClipboardContent> seen = m_clipboard.read();
     if (!seen.ok()) {
-        return TickResult::MayHaveMore;
+        return m_clipboard.tellsWhenReadable() ? TickResult::WaitForChange : TickResult::MayHaveMore;
     }
     // A secret is neither collected nor remembered: for the collection it is as if it had never been copied.
     if (seen.value().secret || seen.value().text == last.value()) {
-        return TickResult::NothingNew;
+        return TickResult::WaitForChange;
     }
 
     // Append. A failure here abandons only the append; a secret in its place is never appended.

@@ -25,8 +25,9 @@ public:
     /// What a tick tells about the ticks to come.
     enum class TickResult
     {
-        /// The clipboard was read and holds nothing to collect; until it changes, ticks do nothing.
-        NothingNew,
+        /// Nothing to collect until the clipboard's reader tells of a change: the clipboard holds what was
+        /// collected, or cannot be read and its reader tells when it can.
+        WaitForChange,
         /// The tick captured, or could not read; the next tick may have work.
         MayHaveMore,
     };

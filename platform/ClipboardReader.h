@@ -8,6 +8,17 @@
 
 namespace vardelo {
 
+/// The most bytes one read of the clipboard takes in, as its owner sends them. A larger text is a failed read,
+/// given up and its memory freed, so that an owner that never stops sending cannot use up the memory.
+inline constexpr qsizetype MaxClipboardBytes = qsizetype(256) * 1024 * 1024;
+
+/// Why a read of more than MaxClipboardBytes failed.
+inline QString tooLargeToRead()
+{
+    return QStringLiteral("Текст в буфере обмена больше %1 МБ; программа его не собирает.")
+        .arg(MaxClipboardBytes / (1024 * 1024));
+}
+
 /// What the clipboard holds at one read.
 struct ClipboardContent
 {
@@ -33,6 +44,11 @@ public:
     /// hands, or a read of it ended. Between two calls a read gives what the previous one gave, so whoever
     /// reads on a timer may rest until the next call. One listener at a time; an empty one removes it.
     void setChangeListener(std::function<void()> listener) { m_changeListener = std::move(listener); }
+
+    /// Whether a failed read stays failed until the listener is next called, as while the reader waits for an
+    /// owner's answer, so that whoever reads on a timer may rest after a failure too. False for a reader whose
+    /// failures pass without notice.
+    virtual bool tellsWhenReadable() const { return false; }
 
 protected:
     void notifyChange() const

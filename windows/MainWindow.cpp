@@ -132,10 +132,10 @@ void MainWindow::Form_Load()
 
 void MainWindow::Timer1_Timer()
 {
-    // The capture rests while there is nothing to collect, and the clipboard's next change wakes it; a
-    // change told while this tick ran must not be slept through.
+    // The capture rests while there is nothing to collect, or while a read waits on the clipboard's owner, and
+    // the reader's next notice wakes it; a notice given while this tick ran must not be slept through.
     m_changeNoticed = false;
-    if (m_capture->tick() == CaptureRule::TickResult::NothingNew && !m_changeNoticed) {
+    if (m_capture->tick() == CaptureRule::TickResult::WaitForChange && !m_changeNoticed) {
         m_captureTimer->stop();
     }
 }

@@ -2,23 +2,42 @@
 
 #include <QtGlobal>
 
+#ifdef VARDELO_WITH_WAYLAND
+#include "platform/wayland/DataControlDevice.h"
+#endif
+
 namespace vardelo {
+
+namespace {
+
+/// Whether the Wayland compositor shows every copy to a program that does not have the focus.
+bool waylandShowsEveryCopy()
+{
+#ifdef VARDELO_WITH_WAYLAND
+    return DataControlDevice::offeredByCompositor();
+#else
+    return false;
+#endif
+}
+
+} // namespace
 
 QString prepareDesktopSession()
 {
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    // The user's own choice wins.
     if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
         return {};
     }
     const bool x11 = !qEnvironmentVariableIsEmpty("DISPLAY");
     const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-    if (x11) {
-        qputenv("QT_QPA_PLATFORM", "xcb");
+    // Without X11, Qt's own choice may be X11 all the same, which it cannot reach.
+    if (wayland && (!x11 || waylandShowsEveryCopy())) {
+        qputenv("QT_QPA_PLATFORM", "wayland");
         return {};
     }
-    if (wayland) {
-        // Qt's own choice may be X11, which without DISPLAY it cannot reach.
-        qputenv("QT_QPA_PLATFORM", "wayland");
+    if (x11) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
         return {};
     }
     return QStringLiteral("Vardelo: нет графического сеанса (не заданы DISPLAY и WAYLAND_DISPLAY). "

@@ -121,21 +121,57 @@ std::unique_ptr<DataControlDevice> createDevice(WaylandConnection& connection, c
     return device;
 }
 
+/// Which protocol a compositor with these globals is spoken to in.
+enum class Offered
+{
+    None,
+    Ext,
+    Wlr,
+};
+
+template <typename Find> Offered offered(const Find& find)
+{
+    if (!find("wl_seat")) {
+        return Offered::None;
+    }
+    if (find(ExtProtocol::ManagerInterface.name)) {
+        return Offered::Ext;
+    }
+    // Version 1 of the wlroots protocol is older than any compositor still in use; the program is not tried on it.
+    const std::optional<WaylandConnection::Global> wlr = find(WlrProtocol::ManagerInterface.name);
+    return wlr && wlr->version >= WlrProtocol::Version ? Offered::Wlr : Offered::None;
+}
+
 } // namespace
 
 std::unique_ptr<DataControlDevice> DataControlDevice::create(WaylandConnection& connection, Listener listener)
 {
-    const std::optional<WaylandConnection::Global> seat = connection.find("wl_seat");
-    if (!seat) {
-        return nullptr;
-    }
-    if (const auto manager = connection.find(ExtProtocol::ManagerInterface.name)) {
-        return createDevice<ExtProtocol>(connection, *seat, *manager, std::move(listener));
-    }
-    if (const auto manager = connection.find(WlrProtocol::ManagerInterface.name)) {
-        return createDevice<WlrProtocol>(connection, *seat, *manager, std::move(listener));
+    const auto find = [&connection](const QByteArray& interface) { return connection.find(interface); };
+    switch (offered(find)) {
+    case Offered::None:
+        break;
+    case Offered::Ext:
+        return createDevice<ExtProtocol>(
+            connection, *find("wl_seat"), *find(ExtProtocol::ManagerInterface.name), std::move(listener));
+    case Offered::Wlr:
+        return createDevice<WlrProtocol>(
+            connection, *find("wl_seat"), *find(WlrProtocol::ManagerInterface.name), std::move(listener));
     }
     return nullptr;
+}
+
+bool DataControlDevice::offeredByCompositor()
+{
+    const std::optional<std::vector<WaylandConnection::Global>> globals = WaylandConnection::listGlobals();
+    if (!globals) {
+        return false;
+    }
+    const auto find = [&globals](const QByteArray& interface) -> std::optional<WaylandConnection::Global> {
+        const auto found = std::find_if(globals->begin(), globals->end(),
+            [&interface](const WaylandConnection::Global& global) { return global.interface == interface; });
+        return found != globals->end() ? std::optional(*found) : std::nullopt;
+    };
+    return offered(find) != Offered::None;
 }
 
 } // namespace vardelo

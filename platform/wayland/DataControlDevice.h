@@ -47,6 +47,9 @@ public:
     /// A device for the connection's first seat, with its first events still to come; nullptr when the
     /// compositor offers no seat or neither protocol.
     static std::unique_ptr<DataControlDevice> create(WaylandConnection& connection, Listener listener);
+    /// Asks the compositor that WAYLAND_DISPLAY names, over a short connection of its own, whether create()
+    /// would make a device there. Needs no event loop, so it can be asked before the application starts.
+    [[nodiscard]] static bool offeredByCompositor();
     virtual ~DataControlDevice() = default;
 
 protected:

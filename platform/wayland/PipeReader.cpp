@@ -23,7 +23,7 @@ QString failure(int error)
 
 } // namespace
 
-PipeReader::PipeReader(std::function<void(QByteArrayView)> received, std::function<void(Status)> ended)
+PipeReader::PipeReader(std::function<bool(QByteArrayView)> received, std::function<void(Status)> ended)
     : m_buffer(ChunkSize, Qt::Uninitialized)
     , m_received(std::move(received))
     , m_ended(std::move(ended))
@@ -31,9 +31,15 @@ PipeReader::PipeReader(std::function<void(QByteArrayView)> received, std::functi
 
 PipeReader::~PipeReader()
 {
+    close();
+}
+
+void PipeReader::close()
+{
     m_notifier.reset();
     if (m_fd >= 0) {
         ::close(m_fd);
+        m_fd = -1;
     }
 }
 
@@ -62,7 +68,12 @@ void PipeReader::readSome()
 {
     const ssize_t got = ::read(m_fd, m_buffer.data(), ChunkSize);
     if (got > 0) {
-        m_received(QByteArrayView(m_buffer.constData(), got));
+        if (!m_received(QByteArrayView(m_buffer.constData(), got))) {
+            // The notifier is running this: it goes once the event loop is done with it.
+            m_notifier->setEnabled(false);
+            m_notifier.release()->deleteLater();
+            close();
+        }
         return;
     }
     if (got < 0 && (errno == EAGAIN || errno == EINTR)) {

@@ -18,9 +18,10 @@ namespace vardelo {
 class PipeReader final
 {
 public:
-    /// received gets each piece as it arrives; ended gets success once the writer has closed its end, or why
-    /// the pipe could not be read, and may destroy the reader.
-    PipeReader(std::function<void(QByteArrayView)> received, std::function<void(Status)> ended);
+    /// received gets each piece as it arrives and says whether to go on: false closes the pipe at once, which
+    /// tells the writer that nobody reads any more, and ended is not called. ended gets success once the writer
+    /// has closed its end, or why the pipe could not be read, and may destroy the reader.
+    PipeReader(std::function<bool(QByteArrayView)> received, std::function<void(Status)> ended);
     /// Closing the pipe tells a writer that is still writing that nobody reads any more.
     ~PipeReader();
     PipeReader(const PipeReader&) = delete;
@@ -32,11 +33,12 @@ public:
 
 private:
     void readSome();
+    void close();
 
     int m_fd = -1;
     std::unique_ptr<QSocketNotifier> m_notifier;
     QByteArray m_buffer;
-    std::function<void(QByteArrayView)> m_received;
+    std::function<bool(QByteArrayView)> m_received;
     std::function<void(Status)> m_ended;
 };
 

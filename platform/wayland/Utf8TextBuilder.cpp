@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/Utf8.h"
+
 namespace vardelo {
 
 namespace {
@@ -34,13 +36,13 @@ void Utf8TextBuilder::add(QByteArrayView piece)
         piece = joined;
     }
     const qsizetype whole = wholeCharacters(piece);
-    m_text += QString::fromUtf8(piece.first(whole));
+    m_text += decodeUtf8(piece.first(whole));
     m_partial = piece.sliced(whole).toByteArray();
 }
 
 QString Utf8TextBuilder::take()
 {
-    m_text += QString::fromUtf8(std::exchange(m_partial, {}));
+    m_text += decodeUtf8(std::exchange(m_partial, {}));
     return std::exchange(m_text, {});
 }
 

@@ -7,7 +7,7 @@
 namespace vardelo {
 
 /// Builds a text from UTF-8 that arrives in pieces, decoding each piece as it comes, so that no single step
-/// decodes the whole of a large text. The result is what QString::fromUtf8 makes of all the bytes at once.
+/// decodes the whole of a large text. The result is what decodeUtf8 makes of all the bytes at once.
 class Utf8TextBuilder final
 {
 public:

@@ -1,5 +1,6 @@
 #include "platform/wayland/WaylandClipboardReader.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -15,6 +16,8 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr auto RetryInterval = 500ms;
+/// A password managers' mark longer than this is no "secret" nor anything else; it counts as set.
+constexpr qsizetype MaxHintBytes = 64 * 1024;
 
 /// The text types asked for, best first; each of them carries UTF-8.
 constexpr std::array<const char*, 3> TextTypes {"text/plain;charset=utf-8", "UTF8_STRING", "text/plain"};
@@ -52,6 +55,9 @@ WaylandClipboardReader::WaylandClipboardReader(std::unique_ptr<WaylandConnection
     m_retry.setSingleShot(true);
     m_retry.setInterval(RetryInterval);
     connect(&m_retry, &QTimer::timeout, this, &WaylandClipboardReader::startReading);
+    m_decoding.setSingleShot(true);
+    m_decoding.setInterval(0);
+    connect(&m_decoding, &QTimer::timeout, this, &WaylandClipboardReader::decodeSome);
     m_connection->setBrokenListener([this] { stop(QStringLiteral("Связь с композитором Wayland потеряна.")); });
     // The device's first selection event tells what the clipboard holds now, which counts as a copy made just
     // now; until it comes, read() fails.
@@ -79,6 +85,8 @@ void WaylandClipboardReader::selectionChanged(std::unique_ptr<DataOffer> offer)
 {
     m_pipe.reset();
     m_retry.stop();
+    m_decoding.stop();
+    m_bytes.clear();
     m_offer = std::move(offer);
     if (m_offer) {
         startReading();
@@ -102,7 +110,16 @@ void WaylandClipboardReader::startReading()
     if (const std::optional<QByteArray> hint = offered(m_offer->mimeTypes(), PasswordManagerHint)) {
         m_hint.clear();
         receive(
-            *hint, [this](QByteArrayView piece) { m_hint += piece; }, &WaylandClipboardReader::hintRead);
+            *hint,
+            [this](QByteArrayView piece) {
+                if (m_hint.size() + piece.size() > MaxHintBytes) {
+                    finish({QString(), true});
+                    return false;
+                }
+                m_hint += piece;
+                return true;
+            },
+            &WaylandClipboardReader::hintRead);
     } else {
         readText();
     }
@@ -112,10 +129,18 @@ void WaylandClipboardReader::readText()
 {
     for (const char* wanted : TextTypes) {
         if (const std::optional<QByteArray> type = offered(m_offer->mimeTypes(), wanted)) {
-            // A read that a newer selection cancelled may have left a part behind.
-            m_text = Utf8TextBuilder();
+            m_bytes.clear();
             receive(
-                *type, [this](QByteArrayView piece) { m_text.add(piece); }, &WaylandClipboardReader::textRead);
+                *type,
+                [this](QByteArrayView piece) {
+                    if (m_bytes.size() + piece.size() > MaxClipboardBytes) {
+                        tooLarge();
+                        return false;
+                    }
+                    m_bytes.append(piece);
+                    return true;
+                },
+                &WaylandClipboardReader::textRead);
             return;
         }
     }
@@ -123,7 +148,7 @@ void WaylandClipboardReader::readText()
 }
 
 void WaylandClipboardReader::receive(
-    const QByteArray& mimeType, std::function<void(QByteArrayView)> received, void (WaylandClipboardReader::*then)())
+    const QByteArray& mimeType, std::function<bool(QByteArrayView)> received, void (WaylandClipboardReader::*then)())
 {
     auto pipe = std::make_unique<PipeReader>(std::move(received), [this, then](const Status& ended) {
         m_pipe.reset();
@@ -152,9 +177,30 @@ void WaylandClipboardReader::hintRead()
 
 void WaylandClipboardReader::textRead()
 {
-    // Decoded a piece at a time as it came, so that a large text costs no long step at its end. Bytes that
-    // are no UTF-8 are what the source gave; they become replacement characters.
+    // Kept as bytes until now, so that a source that never stops costs one byte a byte until the limit, not
+    // the two of a decoded character; decoded a piece a turn, so that a large text costs no long step.
+    m_text = Utf8TextBuilder();
+    decodeSome();
+}
+
+void WaylandClipboardReader::decodeSome()
+{
+    m_text.add(m_bytes.takePiece());
+    if (m_bytes.size() > 0) {
+        m_decoding.start();
+        return;
+    }
+    // Bytes that are no UTF-8 are what the source gave; they become replacement characters.
     finish({m_text.take(), false});
+}
+
+void WaylandClipboardReader::tooLarge()
+{
+    // The pipe reader closes the pipe; the source stops writing, and nothing more is read until a new copy.
+    m_bytes.clear();
+    m_state = State::Failed;
+    m_failure = tooLargeToRead();
+    notifyChange();
 }
 
 void WaylandClipboardReader::finish(ClipboardContent content)
@@ -171,6 +217,7 @@ void WaylandClipboardReader::finish(ClipboardContent content)
 void WaylandClipboardReader::fail(const QString& reason)
 {
     m_pipe.reset();
+    m_bytes.clear();
     m_state = State::Failed;
     m_failure = reason;
     m_retry.start();
@@ -181,6 +228,8 @@ void WaylandClipboardReader::stop(const QString& reason)
 {
     m_pipe.reset();
     m_retry.stop();
+    m_decoding.stop();
+    m_bytes.clear();
     m_offer.reset();
     m_state = State::Failed;
     m_failure = reason;

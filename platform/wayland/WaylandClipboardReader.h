@@ -8,6 +8,7 @@
 #include <QString>
 #include <QTimer>
 
+#include "platform/ChunkedBytes.h"
 #include "platform/ClipboardReader.h"
 #include "platform/wayland/Utf8TextBuilder.h"
 
@@ -25,10 +26,12 @@ class WaylandConnection;
 /// On each new selection it reads the text from its source through a pipe, in the background of the event
 /// loop, and keeps the text of the last completed read, so read() costs nothing while the clipboard stays as
 /// it is. A read goes on for as long as its offer stays on the clipboard, however slowly the source writes; a
-/// newer selection cancels it. While a read is under way, or after one failed, read() fails; a failed read is
-/// tried again every half second while its offer stays on the clipboard. A source that goes away leaves its
-/// text, as a copied text outlives the program it was copied from; an offer without text reads as empty. The
-/// text of an offer that password managers mark as secret is never asked for.
+/// newer selection cancels it. The bytes are decoded once the source has closed the pipe, a piece of some
+/// megabytes per turn of the event loop. While a read is under way, or after one failed, read() fails; a failed read is
+/// tried again every half second while its offer stays on the clipboard, except one of more than MaxClipboardBytes,
+/// whose pipe is closed at once. A source that goes away leaves its text, as a copied text outlives the program it was
+/// copied from; an offer without text reads as empty. The text of an offer that password managers mark as secret is
+/// never asked for.
 class WaylandClipboardReader final : public QObject, public ClipboardReader
 {
     Q_OBJECT
@@ -41,6 +44,8 @@ public:
     ~WaylandClipboardReader() override;
 
     Result<ClipboardContent> read() override;
+    /// Every read that ends, answered, refused or given up, is told.
+    bool tellsWhenReadable() const override { return true; }
 
 private:
     WaylandClipboardReader(std::unique_ptr<WaylandConnection> connection, QObject* parent);
@@ -48,10 +53,12 @@ private:
     void selectionChanged(std::unique_ptr<DataOffer> offer);
     void startReading();
     void readText();
-    void receive(const QByteArray& mimeType, std::function<void(QByteArrayView)> received,
+    void receive(const QByteArray& mimeType, std::function<bool(QByteArrayView)> received,
         void (WaylandClipboardReader::*then)());
     void hintRead();
     void textRead();
+    void decodeSome();
+    void tooLarge();
     void finish(ClipboardContent content);
     void fail(const QString& reason);
     void stop(const QString& reason);
@@ -70,7 +77,10 @@ private:
     std::unique_ptr<PipeReader> m_pipe;
     /// What the current read has brought so far: a secret's mark, or the text.
     QByteArray m_hint;
+    /// The text's bytes, until they are decoded into m_text.
+    ChunkedBytes m_bytes;
     Utf8TextBuilder m_text;
+    QTimer m_decoding;
     QTimer m_retry;
     State m_state = State::Reading;
     ClipboardContent m_content;

@@ -36,6 +36,21 @@ std::unique_ptr<WaylandConnection> WaylandConnection::connect()
     return connection;
 }
 
+std::optional<std::vector<WaylandConnection::Global>> WaylandConnection::listGlobals()
+{
+    const WaylandPtr<wl_display, wl_display_disconnect> display(wl_display_connect(nullptr));
+    if (!display) {
+        return std::nullopt;
+    }
+    const std::unique_ptr<wl_registry, DestroyRegistry> registry(wl_display_get_registry(display.get()));
+    std::vector<Global> globals;
+    wl_registry_add_listener(registry.get(), &RegistryListener, &globals);
+    if (wl_display_roundtrip(display.get()) < 0) {
+        return std::nullopt;
+    }
+    return globals;
+}
+
 WaylandConnection::WaylandConnection(WaylandPtr<wl_display, wl_display_disconnect> display)
     : m_display(std::move(display))
     , m_registry(wl_display_get_registry(m_display.get()))

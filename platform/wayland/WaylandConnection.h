@@ -33,6 +33,9 @@ public:
     /// Connects to the compositor that WAYLAND_DISPLAY names and learns its globals, at the cost of one round
     /// trip; nullptr when there is no compositor to connect to.
     static std::unique_ptr<WaylandConnection> connect();
+    /// The globals of the compositor that WAYLAND_DISPLAY names, learnt over a connection that is closed
+    /// again at once; nothing when there is no compositor to connect to. Needs no event loop.
+    static std::optional<std::vector<Global>> listGlobals();
     ~WaylandConnection();
     WaylandConnection(const WaylandConnection&) = delete;
     WaylandConnection& operator=(const WaylandConnection&) = delete;

@@ -64,7 +64,8 @@ bool PropertyPool::valueWritten(std::uint32_t property)
 {
     const auto entry = find(property);
     // An unanswered owner is writing its answer; its SelectionNotify follows.
-    if (entry == m_givenUp.end() || entry->attempt.stage == Stage::Unanswered) {
+    if (entry == m_givenUp.end() || entry->attempt.stage == Stage::Unanswered
+        || entry->attempt.stage == Stage::Abandoned) {
         return false;
     }
     // After an answer has been deleted, only an owner that sends chunks writes again.
@@ -80,6 +81,7 @@ void PropertyPool::inspected(std::uint32_t property, std::uint32_t type, std::ui
     }
     switch (entry->attempt.stage) {
     case Stage::Unanswered:
+    case Stage::Abandoned:
         return;
     case Stage::Answered:
         if (type == m_incr) {
@@ -110,8 +112,8 @@ void PropertyPool::ownerGone(std::uint32_t owner)
 
 std::size_t PropertyPool::heldBy(std::uint32_t owner) const
 {
-    return static_cast<std::size_t>(std::count_if(
-        m_givenUp.begin(), m_givenUp.end(), [&](const GivenUp& entry) { return entry.attempt.owner == owner; }));
+    return static_cast<std::size_t>(std::count_if(m_givenUp.begin(), m_givenUp.end(),
+        [&](const GivenUp& entry) { return entry.attempt.owner == owner && entry.attempt.stage != Stage::Abandoned; }));
 }
 
 std::vector<std::uint32_t> PropertyPool::owners() const

@@ -25,6 +25,9 @@ public:
         Answered,
         /// It sends its answer in chunks.
         Chunked,
+        /// It sends its answer in chunks and waits for the last one to be deleted, which is left to it: an
+        /// answer too large to take. Lent again once its owner is gone; it counts as no attempt held.
+        Abandoned,
     };
 
     /// The attempt given up: whom it asked, with which time and target.

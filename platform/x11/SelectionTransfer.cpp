@@ -4,16 +4,15 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/ClipboardReader.h"
 #include "platform/SecretMark.h"
+#include "platform/Utf8.h"
 
 namespace vardelo {
 
 namespace {
 
 constexpr char Escape = '\x1b';
-
-/// An INCR owner announces a lower bound of the size; trust it only so far when reserving.
-constexpr qsizetype MaxReserve = qsizetype(256) * 1024 * 1024;
 
 /// Compound text in the states that carry Latin-1 (the initial one) and UTF-8 (ESC % G ... ESC % @).
 /// Other character sets are refused rather than shown wrongly.
@@ -38,7 +37,7 @@ std::optional<QString> decodeCompoundText(QByteArrayView bytes)
             if (end == -1) {
                 end = bytes.size();
             }
-            text += QString::fromUtf8(bytes.sliced(start, end - start));
+            text += decodeUtf8(bytes.sliced(start, end - start));
             i = std::min(end + 3, bytes.size());
         } else if (sequence == "\x1b-A" || sequence == "\x1b(B") {
             i += 3; // back to the initial Latin-1 halves
@@ -57,7 +56,7 @@ std::optional<QString> decodeSelectionText(const SelectionAtoms& atoms, std::uin
         return std::nullopt;
     }
     if (type == atoms.utf8String) {
-        return QString::fromUtf8(bytes);
+        return decodeUtf8(bytes);
     }
     if (type == atoms.string) {
         return QString::fromLatin1(bytes);
@@ -75,6 +74,7 @@ SelectionTransfer::SelectionTransfer(const SelectionAtoms& atoms)
 SelectionTransfer::Step SelectionTransfer::start()
 {
     m_undecodable = false;
+    m_listed = false;
     m_secret = false;
     m_text = QString();
     forgetChunks();
@@ -93,8 +93,11 @@ SelectionTransfer::Step SelectionTransfer::start()
 
 SelectionTransfer::Step SelectionTransfer::retry()
 {
-    if (m_step == Step::Finished || m_step == Step::Undecodable) {
+    if (m_step == Step::Finished || m_step == Step::Undecodable || m_step == Step::TooLarge) {
         return m_step;
+    }
+    if (m_step == Step::Refused) {
+        m_targetIndex = 0;
     }
     forgetChunks();
     return m_step = Step::Convert;
@@ -139,13 +142,17 @@ SelectionTransfer::Step SelectionTransfer::propertyRead(std::uint32_t type, std:
         return m_step;
     }
     if (!m_chunked) {
+        if (bytes.size() > MaxClipboardBytes) {
+            return m_step = Step::TooLarge;
+        }
         if (type != 0 && type == m_atoms.incr) {
             m_chunked = true;
             m_bytes.clear();
             if (format == 32 && bytes.size() >= 4) {
                 std::uint32_t announced = 0;
                 std::memcpy(&announced, bytes.data(), sizeof announced);
-                m_bytes.reserve(std::min<qsizetype>(announced, MaxReserve));
+                // An INCR owner announces a lower bound of the size; it is trusted only up to the limit.
+                m_bytes.expect(std::min<qsizetype>(announced, MaxClipboardBytes));
             }
             // Reading the INCR property deleted it, which tells the owner to send the first chunk; the notice
             // of that chunk may already have been seen.
@@ -166,11 +173,17 @@ SelectionTransfer::Step SelectionTransfer::propertyRead(std::uint32_t type, std:
         return m_step = Step::BrokenOff;
     }
     if (bytes.isEmpty()) {
-        const QByteArray whole = std::exchange(m_bytes, QByteArray());
+        const QByteArray whole = m_bytes.takeAll();
         const std::uint32_t wholeType = m_chunkType;
         const std::uint8_t wholeFormat = m_chunkFormat;
         forgetChunks();
         return m_step = answered(wholeType, wholeFormat, whole);
+    }
+    if (m_bytes.size() + bytes.size() > MaxClipboardBytes) {
+        // The owner is left waiting for the chunk's deletion, which stops it sending.
+        m_bytes.clear();
+        m_chunkWaiting = false;
+        return m_step = Step::TooLarge;
     }
     m_bytes.append(bytes);
     if (m_chunkWaiting) {
@@ -217,6 +230,7 @@ SelectionTransfer::Step SelectionTransfer::targetsAnswered(
     const auto isOffered
         = [&](std::uint32_t target) { return std::find(offered.begin(), offered.end(), target) != offered.end(); };
     std::erase_if(m_targets, [&](std::uint32_t target) { return !isOffered(target); });
+    m_listed = true;
     if (m_atoms.passwordHint != 0 && isOffered(m_atoms.passwordHint)) {
         m_phase = Phase::Mark;
         return Step::Convert;
@@ -250,8 +264,11 @@ SelectionTransfer::Step SelectionTransfer::nextTarget()
     if (++m_targetIndex < m_targets.size()) {
         return Step::Convert;
     }
-    // Text the owner has but this program cannot decode is no empty clipboard.
-    return m_undecodable ? Step::Undecodable : finish(QString());
+    // Text the owner has but this program cannot decode, or offers and then refuses, is no empty clipboard.
+    if (m_undecodable) {
+        return Step::Undecodable;
+    }
+    return m_listed ? Step::Refused : finish(QString());
 }
 
 SelectionTransfer::Step SelectionTransfer::finish(const QString& text, bool secret)
@@ -267,7 +284,7 @@ void SelectionTransfer::forgetChunks()
     m_chunkWaiting = false;
     m_chunkType = 0;
     m_chunkFormat = 0;
-    m_bytes = QByteArray();
+    m_bytes.clear();
 }
 
 } // namespace vardelo

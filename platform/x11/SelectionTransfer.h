@@ -8,6 +8,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include "platform/ChunkedBytes.h"
+
 namespace vardelo {
 
 /// The atoms a selection transfer names, as numbers the X server gave them; 0 where the server has none.
@@ -36,9 +38,11 @@ struct SelectionAtoms
 /// Asks for TARGETS first. An owner that offers the password managers' mark and gives "secret" for it is
 /// read no further; so is one that offers the mark and then withholds it. Otherwise asks for the text
 /// targets the owner offers (all of them when it does not say), UTF8_STRING, then STRING, TEXT and
-/// COMPOUND_TEXT in turn while it refuses. An owner that refuses them all holds no text, which reads as the
-/// empty string; one whose text cannot be decoded cannot be read. Large answers come in chunks (INCR): the
-/// caller deletes the property as it reads each, and a chunk of no bytes ends the answer.
+/// COMPOUND_TEXT in turn while it refuses. An owner that offers no text target, or does not say and refuses
+/// them all, holds no text, which reads as the empty string; one that offers text targets and refuses them all
+/// refused, and one whose text cannot be decoded cannot be read. Large answers come in chunks (INCR): the
+/// caller deletes the property as it reads each, and a chunk of no bytes ends the answer. An answer of more
+/// than MaxClipboardBytes is given up with its bytes freed.
 class SelectionTransfer final
 {
 public:
@@ -58,6 +62,11 @@ public:
         BrokenOff,
         /// The owner's text cannot be decoded; asking again would give the same.
         Undecodable,
+        /// The owner offered text and refused every text target; it may answer when asked again (retry()).
+        Refused,
+        /// The answer is larger than MaxClipboardBytes; asking again would give the same. Where it came in
+        /// chunks (chunked()), the owner waits for the property to be deleted before it sends the next one.
+        TooLarge,
     };
 
     explicit SelectionTransfer(const SelectionAtoms& atoms);
@@ -65,11 +74,13 @@ public:
     /// Begins with TARGETS.
     Step start();
     /// Asks again for the target last asked for, after the caller stopped waiting for its answer or after
-    /// BrokenOff. What the owner already told (its targets, its mark) stands.
+    /// BrokenOff, or for the first text target after Refused. What the owner already told (its targets, its
+    /// mark) stands.
     Step retry();
     /// The owner answered the conversion; withProperty is false when it refused.
     Step conversionAnswered(bool withProperty);
-    /// The property held these bytes of this type and format (type 0: it did not exist).
+    /// The property held these bytes of this type and format (type 0: it did not exist). The caller reads no
+    /// more than MaxClipboardBytes and a little over, so that an answer over the limit shows.
     Step propertyRead(std::uint32_t type, std::uint8_t format, QByteArrayView bytes);
     /// The owner put a new value in the property; only a chunked transfer waits for that, but its first
     /// notice may come before the answer that starts it has been read.
@@ -111,13 +122,16 @@ private:
     Step m_step = Step::Convert;
     /// An answer of a text type did not decode.
     bool m_undecodable = false;
+    /// The text targets come from the owner's own list.
+    bool m_listed = false;
     /// Set while a chunked transfer runs.
     bool m_chunked = false;
     /// A chunk was announced while the previous one was still being read.
     bool m_chunkWaiting = false;
     std::uint32_t m_chunkType = 0;
     std::uint8_t m_chunkFormat = 0;
-    QByteArray m_bytes;
+    /// A chunked answer so far.
+    ChunkedBytes m_bytes;
     QString m_text;
     bool m_secret = false;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QElapsedTimer>
 #include <QSocketNotifier>
 
 #include <xcb/xcb.h>
@@ -22,10 +23,13 @@ constexpr std::chrono::milliseconds LongestPatience = 30s;
 /// An owner that has let this many attempts go unanswered is asked no more, only waited on: an owner
 /// answers its requests in turn, so the last one is answered once the owner answers at all.
 constexpr std::size_t MostAttemptsGivenUp = 6;
+/// How long one pump may work before it gives the event loop a turn.
+constexpr qint64 PumpSliceMs = 5;
 /// Free properties kept at hand, so that a new owner never waits for one to be interned.
 constexpr std::size_t SpareProperties = 2;
-/// More than any property can hold, in the 4-byte units GetProperty counts in.
-constexpr std::uint32_t WholeProperty = 0x1fffffff;
+/// What one GetProperty reads at most, in the 4-byte units it counts in: a little over the limit, so that a
+/// larger answer shows as one.
+constexpr std::uint32_t ReadLimit = static_cast<std::uint32_t>(MaxClipboardBytes / 4 + 1);
 
 QString stillReading()
 {
@@ -61,13 +65,11 @@ X11ClipboardReader::X11ClipboardReader(std::unique_ptr<ClipboardConnection> conn
         deadlinePassed();
         pump();
     });
-    connect(&m_retry, &QTimer::timeout, this, [this] {
-        if (m_transfer && m_pool.heldBy(m_owner) < MostAttemptsGivenUp) {
-            m_failure = stillReading();
-            ask(m_transfer->retry());
-        }
-        pump();
-    });
+    // tidy() asks again once the owner has an attempt to spare.
+    connect(&m_retry, &QTimer::timeout, this, &X11ClipboardReader::pump);
+    m_resume.setSingleShot(true);
+    m_resume.setInterval(0);
+    connect(&m_resume, &QTimer::timeout, this, &X11ClipboardReader::pump);
 
     // A text already on the clipboard counts as a copy made just now. Its owner's requests need a time no
     // earlier than it took the clipboard: the server's time now, which the notice of a change to our own
@@ -136,7 +138,7 @@ void X11ClipboardReader::perform(Step step)
     case Step::ReadProperty:
         if (std::none_of(m_reads.begin(), m_reads.end(), [](const PendingRead& read) { return read.forTransfer; })) {
             const unsigned int sequence
-                = xcb_get_property(c, 1, m_connection->window, *m_property, XCB_GET_PROPERTY_TYPE_ANY, 0, WholeProperty)
+                = xcb_get_property(c, 1, m_connection->window, *m_property, XCB_GET_PROPERTY_TYPE_ANY, 0, ReadLimit)
                       .sequence;
             m_reads.push_back({sequence, *m_property, true});
         }
@@ -160,8 +162,36 @@ void X11ClipboardReader::perform(Step step)
     case Step::BrokenOff:
         askAgainLater(QStringLiteral("Программа, владеющая буфером обмена, прервала передачу текста."));
         return;
+    case Step::Refused:
+        // A refused property holds nothing the owner may still write.
+        m_pool.add(*m_property);
+        m_property.reset();
+        askAgainLater(QStringLiteral("Программа, владеющая буфером обмена, отказалась отдать текст."));
+        return;
+    case Step::TooLarge:
+        giveUpTooLarge();
+        return;
     }
     m_deadline.start(m_patience);
+}
+
+void X11ClipboardReader::giveUpTooLarge()
+{
+    if (m_transfer->chunked()) {
+        // Deleting the chunk would ask for the next one, and an owner that never stops would be drained for
+        // ever; left as it is, it waits.
+        m_pool.giveUp(*m_property, {m_owner, m_ownerTime, m_transfer->target(), PropertyPool::Stage::Abandoned});
+    } else {
+        // A whole answer too large is not deleted by reading part of it; the X server keeps it until it is.
+        xcb_delete_property(m_connection->get(), m_connection->window, *m_property);
+        m_pool.add(*m_property);
+    }
+    m_property.reset();
+    for (PendingRead& read : m_reads) {
+        read.forTransfer = false;
+    }
+    m_failure = tooLargeToRead();
+    finishSession();
 }
 
 void X11ClipboardReader::finishSession()
@@ -236,7 +266,15 @@ void X11ClipboardReader::pump()
     }
     m_pumping = true;
     xcb_connection_t* c = m_connection->get();
-    for (bool progressed = true; progressed;) {
+    QElapsedTimer working;
+    working.start();
+    // A broken connection answers every request at once, with nothing, which is no progress.
+    for (bool progressed = true; progressed && xcb_connection_has_error(c) == 0;) {
+        // An owner that sends without pause would otherwise keep the event loop here for its whole answer.
+        if (working.elapsed() >= PumpSliceMs) {
+            m_resume.start();
+            break;
+        }
         progressed = false;
         // Sending may read answers into xcb's buffer, where the socket notifier cannot see them, so every
         // round sends first and then takes in what is there, until a round finds nothing.
@@ -248,15 +286,27 @@ void X11ClipboardReader::pump()
         progressed = pollReplies() || progressed;
         progressed = tidy() || progressed;
     }
-    if (xcb_connection_has_error(c) != 0) {
-        m_notifier->setEnabled(false);
-        m_deadline.stop();
-        m_retry.stop();
-        m_transfer.reset();
-        m_ready = false;
-        m_failure = QStringLiteral("Связь с X-сервером потеряна.");
-    }
     m_pumping = false;
+    if (xcb_connection_has_error(c) != 0 && m_notifier->isEnabled()) {
+        connectionBroken();
+    }
+}
+
+void X11ClipboardReader::connectionBroken()
+{
+    m_notifier->setEnabled(false);
+    m_deadline.stop();
+    m_retry.stop();
+    m_resume.stop();
+    m_transfer.reset();
+    m_property.reset();
+    m_reads.clear();
+    m_startup.reset();
+    m_pendingIntern.reset();
+    m_ready = false;
+    m_failure = QStringLiteral("Связь с X-сервером потеряна; буфер обмена больше не читается.");
+    qWarning("Vardelo: %s", qUtf8Printable(m_failure));
+    notifyChange();
 }
 
 bool X11ClipboardReader::pollReplies()
@@ -336,6 +386,15 @@ bool X11ClipboardReader::tidy()
     }
     if (m_transfer && !m_property && m_transfer->step() == Step::Convert && m_pool.freeCount() > 0) {
         ask(Step::Convert);
+        sent = true;
+    }
+    // An answer broken off or refused is asked for again once its wait is over and the owner has an attempt
+    // to spare, which may be only once it is done with earlier ones.
+    const bool retryDue = m_transfer && !m_property && !m_retry.isActive()
+        && (m_transfer->step() == Step::BrokenOff || m_transfer->step() == Step::Refused);
+    if (retryDue && m_pool.heldBy(m_owner) < MostAttemptsGivenUp) {
+        m_failure = stillReading();
+        ask(m_transfer->retry());
         sent = true;
     }
     return sent;

@@ -30,9 +30,11 @@ struct ClipboardConnection;
 ///
 /// An owner has one request open at a time, which it may answer however late. One that leaves it
 /// unanswered for a second is asked again, then after 2, 4 and so on up to 30 seconds; after the seventh
-/// request it is only waited on. A text that cannot be decoded is not asked for again. An owner that sets
-/// the clipboard to nothing or offers no text reads as empty; an owner that merely exits leaves its
-/// content, as a copied text outlives the program it was copied from on other desktops.
+/// request it is only waited on. One that breaks off its answer or refuses the text it offers is asked
+/// again after the same waits. A text that cannot be decoded, or is larger than MaxClipboardBytes, is not
+/// asked for again. An owner that sets the clipboard to nothing or offers no text reads as empty; an owner
+/// that merely exits leaves its content, as a copied text outlives the program it was copied from on other
+/// desktops. Should its X connection break, the reader stops, says so once on stderr and fails every read.
 /// An owner that marks its content as a password manager's secret reads as a secret, and its text is
 /// never fetched.
 class X11ClipboardReader final : public QObject, public ClipboardReader
@@ -47,6 +49,8 @@ public:
     ~X11ClipboardReader() override;
 
     Result<ClipboardContent> read() override;
+    /// Every read that ends, answered, refused or given up, is told.
+    bool tellsWhenReadable() const override { return true; }
 
 private:
     /// A GetProperty whose reply is awaited.
@@ -70,6 +74,7 @@ private:
     void beginSession(std::uint32_t owner, std::uint32_t time);
     void ask(SelectionTransfer::Step step);
     void perform(SelectionTransfer::Step step);
+    void giveUpTooLarge();
     void finishSession();
     void giveUpAttempt();
     void askAgainLater(const QString& reason);
@@ -77,6 +82,7 @@ private:
     void inspect(std::uint32_t property);
 
     void pump();
+    void connectionBroken();
     bool pollReplies();
     bool tidy();
     void handleEvent(const void* event);
@@ -91,6 +97,8 @@ private:
     QTimer m_deadline;
     /// Asks again after an owner broke off its answer.
     QTimer m_retry;
+    /// Goes on with work a pump left for the next turn of the event loop.
+    QTimer m_resume;
     PropertyPool m_pool;
     std::deque<PendingRead> m_reads;
     /// Owners' windows whose end this reader hears of, as the pool still waits on them.

@@ -6,7 +6,7 @@ RUN_PACKAGES=(cmake g++ make qt6-base-dev libgl-dev libegl-dev libxcb1-dev libxc
 
 # To run every test: an X server, a Wayland compositor, programs that copy and click, a printer and its tools,
 # packaging checks.
-TEST_PACKAGES=(xvfb xauth xclip xsel xdotool x11-utils sway wl-clipboard cups cups-client cups-bsd
+TEST_PACKAGES=(xvfb xauth xclip xsel xdotool x11-utils sway xwayland wl-clipboard cups cups-client cups-bsd
     cups-filters printer-driver-cups-pdf poppler-utils dpkg-dev file desktop-file-utils appstream)
 
 install_packages() {

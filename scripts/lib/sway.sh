@@ -1,6 +1,7 @@
-# Starts a headless sway without X11 for the Wayland tests and stops it on exit. start_sway exports
-# VARDELO_SWAY_RUNTIME_DIR and VARDELO_SWAY_DISPLAY, and SWAY_USER holds the command prefix that runs a program
-# as the user sway runs as: sway refuses to run as root, so under root it runs as nobody.
+# Starts a headless sway with XWayland for the Wayland tests and stops it on exit. start_sway exports
+# VARDELO_SWAY_RUNTIME_DIR, VARDELO_SWAY_DISPLAY and VARDELO_SWAY_X_DISPLAY (XWayland's), and SWAY_USER holds
+# the command prefix that runs a program as the user sway runs as: sway refuses to run as root, so under root
+# it runs as nobody. A program run without DISPLAY sees a Wayland session without X11.
 
 SWAY_PID=""
 SWAY_DIR=""
@@ -10,7 +11,9 @@ SWAY_USER=()
 start_sway() {
     SWAY_DIR=$(mktemp -d /tmp/vardelo-sway.XXXXXX)
     chmod 755 "$SWAY_DIR"
-    printf 'xwayland disable\n' >"$SWAY_DIR/config"
+    # XWayland starts at once, and sway tells its display to the programs it starts.
+    printf 'xwayland force\nexec printenv DISPLAY >%s/run/display.tmp && mv %s/run/display.tmp %s/run/display\n' \
+        "$SWAY_DIR" "$SWAY_DIR" "$SWAY_DIR" >"$SWAY_DIR/config"
     mkdir -m 700 "$SWAY_DIR/run"
     [ "$(id -u)" -ne 0 ] || chown nobody:nogroup "$SWAY_DIR/run"
     "${SWAY_USER[@]}" env -i PATH="$PATH" HOME="$SWAY_DIR" XDG_RUNTIME_DIR="$SWAY_DIR/run" WLR_BACKENDS=headless \
@@ -28,9 +31,22 @@ start_sway() {
         fi
         sleep 0.1
     done
+    tries=0
+    until [ -s "$SWAY_DIR/run/display" ] &&
+        "${SWAY_USER[@]}" xdpyinfo -display "$(cat "$SWAY_DIR/run/display")" >/dev/null 2>&1; do
+        tries=$((tries + 1))
+        if [ "$tries" -ge 300 ]; then
+            echo "XWayland did not start:" >&2
+            cat "$SWAY_DIR/sway.log" >&2
+            return 1
+        fi
+        sleep 0.1
+    done
     export VARDELO_SWAY_RUNTIME_DIR="$SWAY_DIR/run"
     export VARDELO_SWAY_DISPLAY="$socket"
-    echo "sway runs on $VARDELO_SWAY_DISPLAY in $VARDELO_SWAY_RUNTIME_DIR"
+    VARDELO_SWAY_X_DISPLAY=$(cat "$SWAY_DIR/run/display")
+    export VARDELO_SWAY_X_DISPLAY
+    echo "sway runs on $VARDELO_SWAY_DISPLAY in $VARDELO_SWAY_RUNTIME_DIR, XWayland on $VARDELO_SWAY_X_DISPLAY"
 }
 
 stop_sway() {
@@ -43,5 +59,5 @@ stop_sway() {
         rm -rf "$SWAY_DIR"
         SWAY_DIR=""
     fi
-    unset VARDELO_SWAY_RUNTIME_DIR VARDELO_SWAY_DISPLAY
+    unset VARDELO_SWAY_RUNTIME_DIR VARDELO_SWAY_DISPLAY VARDELO_SWAY_X_DISPLAY
 }

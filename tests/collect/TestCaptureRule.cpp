@@ -68,7 +68,7 @@ private Q_SLOTS:
             }
             m_rule->tick();
             // A second tick over the same clipboard adds nothing, and says it has nothing to do.
-            QCOMPARE(m_rule->tick(), CaptureRule::TickResult::NothingNew);
+            QCOMPARE(m_rule->tick(), CaptureRule::TickResult::WaitForChange);
         }
         QCOMPARE(m_document->value, document);
         QCOMPARE(m_last->value, last);

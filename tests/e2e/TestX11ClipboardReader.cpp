@@ -1,3 +1,7 @@
+#include <signal.h>
+
+#include <cstdlib>
+
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTest>
@@ -7,12 +11,16 @@
 #include "platform/qt/QtTimer.h"
 #include "platform/x11/X11ClipboardReader.h"
 #include "tests/support/ClipboardOwner.h"
+#include "tests/support/ProcessMemory.h"
 #include "windows/DocumentBox.h"
 #include "windows/HiddenTextBox.h"
+
+#include <xcb/xcb.h>
 
 using namespace vardelo;
 using namespace std::chrono_literals;
 using vardelo::test::ClipboardOwner;
+using vardelo::test::processMemory;
 
 namespace {
 
@@ -83,6 +91,9 @@ private Q_SLOTS:
 
         const QString crlf = QStringLiteral("строка\r\nещё\rи\nтаб\t\u00a0конец");
         QTest::newRow("UTF-8, line ends kept") << "xclip" << QStringList {"UTF8_STRING"} << crlf.toUtf8() << crlf;
+        QTest::newRow("UTF-8 starting with U+FEFF")
+            << "xclip" << QStringList {"UTF8_STRING"} << QStringLiteral("\ufeffтекст").toUtf8()
+            << QStringLiteral("\ufeffтекст");
         QTest::newRow("UTF-8 with NUL") << "xclip" << QStringList {"UTF8_STRING"} << QByteArray("a\0b", 3)
                                         << QString(QStringLiteral("a") + QChar(0) + QStringLiteral("b"));
         QTest::newRow("STRING only, Latin-1") << "xclip" << QStringList {"STRING"} << QByteArray("caf\xe9 \xa0\xff")
@@ -239,13 +250,93 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(m_document->text().value(), Sep + text, 5000);
     }
 
-    void undecodableTextAddsNoEntry()
+    void unreadableTextAddsNoEntry_data()
     {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QByteArray>("target");
         // Cyrillic in ISO 8859-5, a character set the compound text decoder does not know.
-        QVERIFY(m_other->own(
-            QByteArray("\x1b-L\xbf\xe0\xd8\xd2\xd5\xe2"), {"--target", "COMPOUND_TEXT", "--log-requests"}));
-        QTRY_VERIFY_WITH_TIMEOUT(m_other->output().contains("request COMPOUND_TEXT"), 5000);
+        QTest::newRow("undecodable") << QByteArray("\x1b-L\xbf\xe0\xd8\xd2\xd5\xe2")
+                                     << QStringList {"--target", "COMPOUND_TEXT"} << QByteArray("COMPOUND_TEXT");
+        QTest::newRow("text offered, then refused")
+            << QByteArray("withheld") << QStringList {"--refuse-after-ms", "0"} << QByteArray("UTF8_STRING");
+    }
+    void unreadableTextAddsNoEntry()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, options);
+        QFETCH(QByteArray, target);
+        QVERIFY(m_other->own(bytes, options << "--log-requests"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_other->output().contains("request " + target), 5000);
         QTest::qWait(300);
+        QVERIFY(!m_reader->read().ok());
+        QCOMPARE(m_document->text().value(), QString());
+    }
+
+    void brokenOffAnswerIsAskedAgainOnceAttemptsAreFree()
+    {
+        // Each copy of the series is given up for the next while its chunked answer stalls, until the owner holds
+        // six given-up requests; the seventh copy's answer is then broken off.
+        QVERIFY(m_other->own({}, {"--series", "7", "--interval-ms", "200", "--chunk", "8", "--stall-chunked", "6"}));
+        QTest::qWait(7 * 200 + 2500); // past the wait before the broken-off answer may be asked for again
+        QCOMPARE(m_document->text().value(), QString());
+        // The stalled answers go on to their end, which frees the owner's attempts.
+        ::kill(static_cast<pid_t>(m_other->pid()), SIGUSR1);
+        QTRY_VERIFY_WITH_TIMEOUT(m_document->text().value().startsWith(Sep + "copy 6 "), 10000);
+        QCOMPARE(m_document->text().value().count(Sep), 1);
+    }
+
+    void endlessAnswerEndsTheReadAtTheLimit()
+    {
+        QVERIFY(m_owner->copy("before"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_document->text().value(), Sep + "before", 5000);
+        [[maybe_unused]] const qint64 before = processMemory("VmRSS:");
+        QVERIFY(m_other->own(largeText(2 * 1024 * 1024), {"--chunk", "1048576", "--endless"}));
+        m_maxGapMs = 0;
+        QTRY_COMPARE_WITH_TIMEOUT(m_reader->read().reason(), tooLargeToRead(), 60000);
+        QVERIFY2(m_maxGapMs < MaxTickGapMs, qPrintable(QString::number(m_maxGapMs)));
+        QVERIFY(m_owner->copy("after"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_document->text().value(), Sep + "before" + Sep + "after", 5000);
+#ifndef __SANITIZE_ADDRESS__
+        // The sanitizer's allocator keeps freed memory for a while and pads the rest.
+        const qint64 peak = processMemory("VmHWM:");
+        QVERIFY2(peak - before <= MaxClipboardBytes + 64 * 1024 * 1024,
+            qPrintable(QStringLiteral("from %1 MB to %2 MB").arg(before >> 20).arg(peak >> 20)));
+#endif
+    }
+
+    void brokenConnectionStopsTheReaderOnce()
+    {
+        // An owner that does not answer: its first request is given up after 1 s and asked again; the second,
+        // 2 s later, takes the last spare property, and the reader asks the X server for another.
+        QVERIFY(m_other->own("never", {"--answer-after-ms", "600000", "--log-requests"}));
+        QTRY_COMPARE_WITH_TIMEOUT(m_other->output().count("request UTF8_STRING"), 2, 5000);
+        // With the server grabbed, what the reader asks meanwhile stays unanswered, and its connection is then
+        // closed under it.
+        const QByteArray log = m_other->output();
+        const auto readerWindow = static_cast<xcb_window_t>(log.mid(log.lastIndexOf(" from ") + 6).trimmed().toUInt());
+        QVERIFY(readerWindow != XCB_NONE);
+        xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+        xcb_grab_server(c);
+        std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+        QTest::qWait(3000);
+        xcb_kill_client(c, readerWindow);
+        xcb_ungrab_server(c);
+        std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+        xcb_disconnect(c);
+
+        static int warnings = 0;
+        warnings = 0;
+        const QtMessageHandler previous
+            = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& message) {
+                  warnings += message.contains(QStringLiteral("X-сервер")) ? 1 : 0;
+              });
+        m_maxGapMs = 0;
+        QTRY_COMPARE_WITH_TIMEOUT(warnings, 1, 5000);
+        QTest::qWait(500);
+        qInstallMessageHandler(previous);
+        QCOMPARE(warnings, 1);
+        QVERIFY2(m_maxGapMs < MaxTickGapMs, qPrintable(QString::number(m_maxGapMs)));
         QVERIFY(!m_reader->read().ok());
         QCOMPARE(m_document->text().value(), QString());
     }

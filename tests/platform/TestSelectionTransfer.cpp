@@ -1,5 +1,6 @@
 #include <QTest>
 
+#include "platform/ClipboardReader.h"
 #include "platform/x11/SelectionTransfer.h"
 
 using namespace vardelo;
@@ -65,6 +66,10 @@ private Q_SLOTS:
 
         const QString nul = QString(QStringLiteral("a") + QChar(0) + QStringLiteral("\r\nb\rc\n"));
         QTest::newRow("UTF-8 kept exactly") << Utf8 << nul.toUtf8() << std::optional(nul);
+        QTest::newRow("U+FEFF at the start is kept") << Utf8 << QByteArray("\xef\xbb\xbf\xd1\x91\xef\xbb\xbf")
+                                                     << std::optional(QStringLiteral("\ufeff\u0451\ufeff"));
+        QTest::newRow("U+FEFF at the start of a compound text's UTF-8 part")
+            << Compound << QByteArray("\x1b%G\xef\xbb\xbf!\x1b%@") << std::optional(QStringLiteral("\ufeff!"));
         QTest::newRow("UTF-8 Cyrillic") << Utf8 << QStringLiteral("ёж").toUtf8() << std::optional(QStringLiteral("ёж"));
         QTest::newRow("broken UTF-8 is replaced, not dropped")
             << Utf8 << QByteArray("a\xd1") << std::optional(QStringLiteral("a\ufffd"));
@@ -95,20 +100,22 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("mark");
         QTest::addColumn<QList<std::uint32_t>>("asked");
         QTest::addColumn<bool>("secret");
+        // Every text target is refused: text the owner offered, and withholds, is no empty clipboard.
+        QTest::addColumn<bool>("refused");
 
         const QList<std::uint32_t> allText {Utf8, Latin1, Text, Compound};
-        QTest::newRow("TARGETS refused") << 0u << QByteArray() << QByteArray() << allText << false;
-        QTest::newRow("no list of atoms") << Utf8 << QByteArray("STRING") << QByteArray() << allText << false;
+        QTest::newRow("TARGETS refused") << 0u << QByteArray() << QByteArray() << allText << false << false;
+        QTest::newRow("no list of atoms") << Utf8 << QByteArray("STRING") << QByteArray() << allText << false << false;
         QTest::newRow("only what is offered") << Atom << atomList({Targets, Png, Latin1, Compound}) << QByteArray()
-                                              << QList<std::uint32_t> {Latin1, Compound} << false;
+                                              << QList<std::uint32_t> {Latin1, Compound} << false << true;
         QTest::newRow("no text offered") << Atom << atomList({Targets, Png}) << QByteArray() << QList<std::uint32_t>()
-                                         << false;
+                                         << false << false;
         QTest::newRow("marked secret") << Targets << atomList({Utf8, Mark}) << QByteArray("secret")
-                                       << QList<std::uint32_t> {Mark} << true;
-        QTest::newRow("mark that is no secret")
-            << Atom << atomList({Utf8, Mark}) << QByteArray("public") << QList<std::uint32_t> {Mark, Utf8} << false;
+                                       << QList<std::uint32_t> {Mark} << true << false;
+        QTest::newRow("mark that is no secret") << Atom << atomList({Utf8, Mark}) << QByteArray("public")
+                                                << QList<std::uint32_t> {Mark, Utf8} << false << true;
         QTest::newRow("mark offered, then withheld")
-            << Atom << atomList({Utf8, Mark}) << QByteArray() << QList<std::uint32_t> {Mark} << true;
+            << Atom << atomList({Utf8, Mark}) << QByteArray() << QList<std::uint32_t> {Mark} << true << false;
     }
     void whatTheOwnerOffersDecidesWhatIsAsked()
     {
@@ -117,6 +124,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, mark);
         QFETCH(QList<std::uint32_t>, asked);
         QFETCH(bool, secret);
+        QFETCH(bool, refused);
         SelectionTransfer transfer(atomsWithTargets());
         QCOMPARE(transfer.start(), Step::Convert);
         QCOMPARE(transfer.target(), Targets);
@@ -134,10 +142,42 @@ private Q_SLOTS:
                 step = transfer.propertyRead(Mark, 8, mark);
             }
         }
-        QCOMPARE(step, Step::Finished);
+        QCOMPARE(step, refused ? Step::Refused : Step::Finished);
         QCOMPARE(seen, asked);
         QCOMPARE(transfer.secret(), secret);
         QCOMPARE(transfer.text(), QString());
+        if (refused) {
+            // Asked again, it starts over with the first text target it offered.
+            QCOMPARE(transfer.retry(), Step::Convert);
+            QCOMPARE(transfer.target(), asked.value(asked.indexOf(Mark) + 1));
+        }
+    }
+
+    void answerOverTheLimitIsGivenUp_data()
+    {
+        QTest::addColumn<bool>("chunked");
+        QTest::newRow("whole") << false;
+        QTest::newRow("in chunks") << true;
+    }
+    void answerOverTheLimitIsGivenUp()
+    {
+        QFETCH(bool, chunked);
+        // Sizes past the limit are refused before a byte of them is read, so a view over a small buffer stands
+        // for them.
+        const QByteArray small(1024, 'a');
+        const qsizetype rest = MaxClipboardBytes - (chunked ? small.size() : 0) + 1;
+        SelectionTransfer transfer(atoms());
+        (void)transfer.start();
+        QCOMPARE(transfer.conversionAnswered(true), Step::ReadProperty);
+        if (chunked) {
+            QCOMPARE(transfer.propertyRead(Incr, 32, incrAnnouncing(0xffffffff)), Step::WaitForChunk);
+            QCOMPARE(transfer.chunkAnnounced(), Step::ReadProperty);
+            QCOMPARE(transfer.propertyRead(Utf8, 8, small), Step::WaitForChunk);
+            QCOMPARE(transfer.chunkAnnounced(), Step::ReadProperty);
+        }
+        QCOMPARE(transfer.propertyRead(Utf8, 8, QByteArrayView(small.constData(), rest)), Step::TooLarge);
+        QCOMPARE(transfer.chunked(), chunked);
+        QCOMPARE(transfer.retry(), Step::TooLarge);
     }
 
     void askingAgainKeepsWhatTheOwnerSaid()

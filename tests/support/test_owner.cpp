@@ -1,13 +1,15 @@
 // A program that owns the X clipboard the way tests and the benchmark need: it offers chosen targets
 // only, sends large texts in chunks (INCR) of a chosen size, can stop itself at chosen moments, answers or
 // refuses every request but TARGETS only after a delay, marks its text as a password manager's secret,
-// copies a numbered series at a fixed pace, and reports every request it gets.
+// copies a numbered series at a fixed pace, and reports every request it gets. Its chunked answers can go on
+// for ever (--endless), or the first N of them stop after their first chunk until it gets SIGUSR1 and the
+// one after them is broken off, its second chunk coming as STRING (--stall-chunked N).
 //
 // test_owner [--target NAME]... [--chunk BYTES] [--stop-when-owning] [--stop-after-chunks N]
 //            [--answer-after-ms MS | --refuse-after-ms MS] [--secret] [--series N --interval-ms MS]
-//            [--log-requests] [--clear]                                    (the text comes from stdin)
-// Prints "owning" once it owns the clipboard ("owning I" for each copy of a series), and "request NAME"
-// for each request with --log-requests. Exits when another program takes the clipboard, once it has
+//            [--endless | --stall-chunked N] [--log-requests] [--clear]   (the text comes from stdin)
+// Prints "owning" once it owns the clipboard ("owning I" for each copy of a series), and "request NAME from
+// WINDOW" for each request with --log-requests. Exits when another program takes the clipboard, once it has
 // answered what it delays. With --clear it sets the clipboard to nobody and exits.
 
 #include <poll.h>
@@ -24,6 +26,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <xcb/xcb.h>
@@ -43,6 +46,8 @@ struct Options
     int delayMs = -1;
     bool refuseAfterDelay = false;
     bool secret = false;
+    bool endless = false;
+    int stallChunked = -1;
 };
 
 /// A request answered only once its time has come.
@@ -59,7 +64,14 @@ struct Incremental
     xcb_atom_t property;
     xcb_atom_t type;
     std::size_t offset;
+    /// Which chunked answer this is, from 0.
+    int number;
+    int chunks = 0;
+    /// It waits for SIGUSR1 before its next chunk, which the requestor has already asked for.
+    bool stalled = false;
 };
+
+volatile sig_atomic_t resumeStalled = 0;
 
 xcb_connection_t* c = nullptr;
 
@@ -129,6 +141,10 @@ int main(int argc, char* argv[])
             options.delayMs = std::stoi(next());
         } else if (arg == "--secret") {
             options.secret = true;
+        } else if (arg == "--endless") {
+            options.endless = true;
+        } else if (arg == "--stall-chunked") {
+            options.stallChunked = std::stoi(next());
         } else {
             std::cerr << "unknown option " << arg << '\n';
             return 2;
@@ -188,6 +204,21 @@ int main(int argc, char* argv[])
     }
 
     std::vector<Incremental> sending;
+    int chunkedAnswers = 0;
+    signal(SIGUSR1, [](int) { resumeStalled = 1; });
+    const auto sendChunk = [&](Incremental& incremental) {
+        if (options.endless && incremental.offset == data.size()) {
+            incremental.offset = 0;
+        }
+        const std::size_t size = std::min(options.chunk, data.size() - incremental.offset);
+        const bool breakOff = incremental.number == options.stallChunked && incremental.chunks == 1;
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, incremental.requestor, incremental.property,
+            breakOff ? xcb_atom_t {XCB_ATOM_STRING} : incremental.type, 8, static_cast<std::uint32_t>(size),
+            data.data() + incremental.offset);
+        ++incremental.chunks;
+        incremental.offset += size;
+        return size;
+    };
     const auto answer = [&](const xcb_selection_request_event_t& request, bool refuse) {
         xcb_atom_t property = request.property == XCB_NONE ? request.target : request.property;
         const bool found = std::find(offered.begin(), offered.end(), request.target) != offered.end();
@@ -205,7 +236,7 @@ int main(int argc, char* argv[])
             const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
             xcb_change_window_attributes(c, request.requestor, XCB_CW_EVENT_MASK, &mask);
             xcb_change_property(c, XCB_PROP_MODE_REPLACE, request.requestor, property, incrAtom, 32, 1, &size);
-            sending.push_back({request.requestor, property, request.target, 0});
+            sending.push_back({request.requestor, property, request.target, 0, chunkedAnswers++});
         } else if (found) {
             xcb_change_property(c, XCB_PROP_MODE_REPLACE, request.requestor, property, request.target, 8,
                 static_cast<std::uint32_t>(data.size()), data.data());
@@ -227,6 +258,15 @@ int main(int argc, char* argv[])
     int chunksSent = 0;
     std::int64_t nextCopy = monotonicNs() + std::int64_t {options.intervalMs} * 1000000;
     for (;;) {
+        if (resumeStalled != 0) {
+            resumeStalled = 0;
+            options.stallChunked = -1;
+            for (Incremental& incremental : sending) {
+                if (std::exchange(incremental.stalled, false)) {
+                    sendChunk(incremental);
+                }
+            }
+        }
         while (!delayed.empty() && delayed.front().dueNs <= monotonicNs()) {
             answer(delayed.front().request, options.refuseAfterDelay);
             delayed.erase(delayed.begin());
@@ -246,6 +286,10 @@ int main(int argc, char* argv[])
             int timeout = -1;
             if (!delayed.empty()) {
                 timeout = static_cast<int>((delayed.front().dueNs - monotonicNs()) / 1000000) + 1;
+            }
+            // A signal that comes just before poll() does not wake it.
+            if (options.stallChunked >= 0) {
+                timeout = timeout < 0 ? 100 : std::min(timeout, 100);
             }
             if (copied < options.series) {
                 const std::int64_t left = nextCopy - monotonicNs();
@@ -280,12 +324,12 @@ int main(int argc, char* argv[])
                     xcb_flush(c);
                     raise(SIGSTOP);
                 }
-                const std::size_t size = std::min(options.chunk, data.size() - it->offset);
-                xcb_change_property(c, XCB_PROP_MODE_REPLACE, it->requestor, it->property, it->type, 8,
-                    static_cast<std::uint32_t>(size), data.data() + it->offset);
+                if (it->number < options.stallChunked && it->chunks == 1) {
+                    it->stalled = true;
+                    break;
+                }
                 ++chunksSent;
-                it->offset += size;
-                if (size == 0) {
+                if (sendChunk(*it) == 0) {
                     sending.erase(it);
                 }
                 break;
@@ -297,7 +341,7 @@ int main(int argc, char* argv[])
         }
         const auto* request = reinterpret_cast<xcb_selection_request_event_t*>(event);
         if (options.logRequests) {
-            std::cout << "request " << atomName(request->target) << std::endl;
+            std::cout << "request " << atomName(request->target) << " from " << request->requestor << std::endl;
         }
         if (options.delayMs >= 0 && request->target != targetsAtom) {
             delayed.push_back({monotonicNs() + std::int64_t {options.delayMs} * 1000000, *request});

@@ -165,9 +165,17 @@ private Q_SLOTS:
         QCOMPARE(documentText(), Sep + "next");
     }
 
+    void captureRestsUntilTheClipboardChanges_data()
+    {
+        QTest::addColumn<bool>("tellsWhenReadable");
+        QTest::newRow("reader that tells when a read ends") << true;
+        QTest::newRow("reader whose failures pass unnoticed") << false;
+    }
     void captureRestsUntilTheClipboardChanges()
     {
+        QFETCH(bool, tellsWhenReadable);
         FakeClipboard& clipboard = m_platform->clipboard();
+        clipboard.setTellsWhenReadable(tellsWhenReadable);
         clipboard.setText(QStringLiteral("one"));
         m_windows->showMain();
         m_platform->advance(20ms); // captures, then finds nothing new
@@ -176,11 +184,12 @@ private Q_SLOTS:
         QCOMPARE(clipboard.reads(), reads);
         QCOMPARE(m_platform->activeTimers(), 1); // the clock
 
-        // A copy wakes it; an owner that does not answer yet keeps it ticking until it does.
+        // A copy wakes it. While the owner does not answer yet, a reader that tells when the read ends lets it
+        // rest after one tick; one that does not keeps it ticking.
         clipboard.setUnreadable(true);
         clipboard.setText(QStringLiteral("two"));
         m_platform->advance(100ms);
-        QCOMPARE(clipboard.reads(), reads + 10);
+        QCOMPARE(clipboard.reads(), reads + (tellsWhenReadable ? 1 : 10));
         QCOMPARE(documentText(), Sep + "one");
         clipboard.setUnreadable(false);
         m_platform->advance(10ms);

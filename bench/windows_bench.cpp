@@ -134,8 +134,10 @@ SeriesResult floorSeries()
     std::unique_ptr<ClipboardWindow> window;
     window = std::make_unique<ClipboardWindow>([&] {
         const OpenedClipboard clipboard(window->handle());
-        if (const std::optional<std::u16string> text = clipboard.isOpen() ? clipboard.text() : std::nullopt) {
-            last = QString(reinterpret_cast<const QChar*>(text->data()), qsizetype(text->size()));
+        std::u16string text;
+        if (clipboard.isOpen()
+            && clipboard.text(std::size_t(MaxClipboardBytes), text) == OpenedClipboard::TextRead::Read) {
+            last = QString(reinterpret_cast<const QChar*>(text.data()), qsizetype(text.size()));
         }
     });
     return measureSeries([&] { return last; });

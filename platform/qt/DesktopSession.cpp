@@ -8,6 +8,7 @@
 
 namespace vardelo {
 
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
 namespace {
 
 /// Whether the Wayland compositor shows every copy to a program that does not have the focus.
@@ -21,6 +22,7 @@ bool waylandShowsEveryCopy()
 }
 
 } // namespace
+#endif
 
 QString prepareDesktopSession()
 {

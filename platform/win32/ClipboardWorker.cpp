@@ -28,9 +28,10 @@ ClipboardWorker::State::~State()
     }
 }
 
-ClipboardWorker::ClipboardWorker(SecretRule isSecret, Noticed noticed, Publish publish)
+ClipboardWorker::ClipboardWorker(std::size_t maxTextBytes, SecretRule isSecret, Noticed noticed, Publish publish)
     : m_state(std::make_shared<State>())
 {
+    m_state->maxTextBytes = maxTextBytes;
     m_state->isSecret = std::move(isSecret);
     m_state->noticed = std::move(noticed);
     m_state->publish = std::move(publish);
@@ -115,11 +116,15 @@ bool ClipboardWorker::readOnce(State& state, HWND window)
     if (state.isSecret(clipboard)) {
         snapshot.secret = true;
     } else if (clipboard.hasText()) {
-        std::optional<std::u16string> text = clipboard.text();
-        if (!text) {
+        switch (clipboard.text(state.maxTextBytes, snapshot.text)) {
+        case OpenedClipboard::TextRead::Read:
+            break;
+        case OpenedClipboard::TextRead::NotHandedOver:
             return false;
+        case OpenedClipboard::TextRead::TooLarge:
+            snapshot.tooLarge = true;
+            break;
         }
-        snapshot.text = std::move(*text);
     }
     state.lastSequence = sequence;
     state.publish(std::move(snapshot));

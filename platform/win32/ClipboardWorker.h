@@ -18,6 +18,8 @@ struct ClipboardSnapshot
     bool unchanged = false;
     /// Its owner keeps it from clipboard tools; its text was not read.
     bool secret = false;
+    /// Its text is larger than the worker reads; it was not read.
+    bool tooLarge = false;
     /// Its text exactly as its owner gave it; empty when it holds none.
     std::u16string text;
 };
@@ -40,7 +42,8 @@ public:
     /// Hears of a change before it is read; runs on the worker's thread.
     using Noticed = std::function<void()>;
 
-    ClipboardWorker(SecretRule isSecret, Noticed noticed, Publish publish);
+    /// Texts whose memory blocks are larger than maxTextBytes are not read.
+    ClipboardWorker(std::size_t maxTextBytes, SecretRule isSecret, Noticed noticed, Publish publish);
     /// Stops the thread. One that is stuck in a read past a second is left to end with the process.
     ~ClipboardWorker();
     ClipboardWorker(const ClipboardWorker&) = delete;
@@ -53,6 +56,7 @@ private:
     /// What the thread uses; shared with it, as a thread stuck past the end of this object outlives it.
     struct State
     {
+        std::size_t maxTextBytes = 0;
         SecretRule isSecret;
         Noticed noticed;
         Publish publish;

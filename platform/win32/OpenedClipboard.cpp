@@ -80,13 +80,17 @@ bool OpenedClipboard::hasText() const
     return ::IsClipboardFormatAvailable(CF_UNICODETEXT) != FALSE;
 }
 
-std::optional<std::u16string> OpenedClipboard::text() const
+OpenedClipboard::TextRead OpenedClipboard::text(std::size_t maxBytes, std::u16string& text) const
 {
     const LockedBlock block(::GetClipboardData(CF_UNICODETEXT));
     if (block.data() == nullptr) {
-        return std::nullopt;
+        return TextRead::NotHandedOver;
     }
-    return unicodeTextOfBlock(block.data(), block.size());
+    if (block.size() > maxBytes) {
+        return TextRead::TooLarge;
+    }
+    text = unicodeTextOfBlock(block.data(), block.size());
+    return TextRead::Read;
 }
 
 } // namespace vardelo

@@ -32,8 +32,17 @@ public:
     std::optional<std::string> formatBytes(const wchar_t* name) const;
     /// Whether it holds text: Unicode text, or 8-bit text that Windows converts to Unicode on request.
     bool hasText() const;
-    /// The text exactly as its owner gave it, or nothing when its owner did not hand it over.
-    std::optional<std::u16string> text() const;
+
+    enum class TextRead
+    {
+        Read,
+        /// Its owner did not hand the text over.
+        NotHandedOver,
+        /// The text's memory block is larger than was asked for; it was not read.
+        TooLarge,
+    };
+    /// Reads the text exactly as its owner gave it into `text`, if its block is no larger than maxBytes.
+    TextRead text(std::size_t maxBytes, std::u16string& text) const;
 
 private:
     bool m_open = false;

@@ -45,7 +45,7 @@ Win32ClipboardReader::Win32ClipboardReader()
         auto shared = std::make_shared<const ClipboardSnapshot>(std::move(snapshot));
         post(mailbox, [shared](Win32ClipboardReader& reader) { reader.accept(*shared); });
     };
-    m_worker = std::make_unique<ClipboardWorker>(&carriesSecretMark, noticed, publish);
+    m_worker = std::make_unique<ClipboardWorker>(std::size_t(MaxClipboardBytes), &carriesSecretMark, noticed, publish);
 }
 
 void Win32ClipboardReader::post(const std::shared_ptr<Mailbox>& mailbox, std::function<void(Win32ClipboardReader&)> fn)
@@ -69,7 +69,7 @@ Win32ClipboardReader::~Win32ClipboardReader()
 Result<ClipboardContent> Win32ClipboardReader::read()
 {
     if (m_current) {
-        return m_content;
+        return m_failure.isEmpty() ? Result<ClipboardContent>(m_content) : Result<ClipboardContent>::failure(m_failure);
     }
     return Result<ClipboardContent>::failure(QStringLiteral("Буфер обмена ещё не прочитан: его держит открытым "
                                                             "другая программа или его текст ещё не отдан."));
@@ -78,10 +78,16 @@ Result<ClipboardContent> Win32ClipboardReader::read()
 void Win32ClipboardReader::accept(const ClipboardSnapshot& snapshot)
 {
     m_current = true;
+    if (snapshot.tooLarge) {
+        m_failure = tooLargeToRead();
+        notifyChange();
+        return;
+    }
     if (snapshot.unchanged) {
         notifyChange();
         return;
     }
+    m_failure.clear();
     // Taken unit for unit: fromStdU16String would drop a leading byte-order mark.
     QString fresh(reinterpret_cast<const QChar*>(snapshot.text.data()), qsizetype(snapshot.text.size()));
     // Keep the old string when the text is the same: the capture then compares two shared strings at no cost.

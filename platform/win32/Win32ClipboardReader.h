@@ -31,6 +31,8 @@ public:
     ~Win32ClipboardReader() override;
 
     Result<ClipboardContent> read() override;
+    /// A failed read stays failed until the worker has read the clipboard again, and that is told.
+    bool tellsWhenReadable() const override { return true; }
 
 private:
     /// Where the worker hands its reads over; it outlives the reader as long as a stuck worker does.
@@ -50,6 +52,8 @@ private:
     ClipboardContent m_content;
     /// The worker has read the clipboard, and it has not changed since.
     bool m_current = false;
+    /// Why the clipboard as the worker read it cannot be collected; empty when it can.
+    QString m_failure;
 };
 
 } // namespace vardelo

@@ -1,7 +1,7 @@
 # Debian packages the project needs, and a function that installs those that are missing.
 
 # To build and run the program.
-RUN_PACKAGES=(cmake g++ make qt6-base-dev libgl-dev libegl-dev libxcb1-dev libxcb-xfixes0-dev pkg-config
+RUN_PACKAGES=(cmake g++ make qt6-base-dev qt6-base-private-dev libgl-dev libegl-dev libxcb1-dev libxcb-xfixes0-dev pkg-config
     libwayland-dev libwayland-bin qt6-wayland fonts-dejavu-core)
 
 # To run every test: an X server, a Wayland compositor, programs that copy and click, a printer and its tools,

@@ -123,6 +123,20 @@ bool TemporaryFile::renameOver(const QByteArray& target)
     return true;
 }
 
+/// Puts the folder's entries on the disk, the rename among them, so that the new file is there after a
+/// power loss too. Returns the errno of a failed sync, or 0. A folder that may be written but not read
+/// cannot be opened to sync; the file's own data are on the disk by then, and that is all that can be done.
+int syncFolder(const QByteArray& folder)
+{
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return errno == EACCES ? 0 : errno;
+    }
+    const int error = ::fsync(fd) != 0 && errno != EINVAL ? errno : 0;
+    ::close(fd);
+    return error;
+}
+
 QByteArray folderOf(const QByteArray& path)
 {
     const qsizetype slash = path.lastIndexOf('/');
@@ -192,6 +206,9 @@ Result<TextFileEncoding> writeTextFileAtomically(const QString& path, QStringVie
     if (!writeEncoded(text, encoding, [&file](QByteArrayView bytes) { return file.write(bytes); }) || !file.finish()
         || !file.renameOver(target)) {
         return failure(file.error(), folder);
+    }
+    if (const int error = syncFolder(folder); error != 0) {
+        return failure(error, folder);
     }
     return encoding;
 }

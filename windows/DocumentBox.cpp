@@ -1,7 +1,9 @@
 #include "windows/DocumentBox.h"
 
 #include <limits>
+#include <vector>
 
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QScrollBar>
@@ -17,8 +19,13 @@ namespace {
 /// Qt's text documents count in int; one more character than this and positions overflow.
 constexpr qsizetype MaxLength = std::numeric_limits<int>::max() - 1;
 
-/// The most of one appended text the widget takes in one event-loop turn: a few milliseconds of Qt's work.
+/// The most of an appended text the widget takes at once, a few milliseconds of Qt's work; a larger text
+/// waits to be shown over several event-loop turns.
 constexpr qsizetype SliceLength = 32 * 1024;
+
+/// How long one event-loop turn shows waiting texts, a slice at a time: short enough that the capture's
+/// 10 ms tick is never held up by much, long enough that a large entry is soon shown.
+constexpr qint64 TurnBudgetNs = 8'000'000;
 
 Status documentFull()
 {
@@ -49,6 +56,30 @@ template <typename Edit> void editWithoutUndo(QTextDocument* document, Edit edit
 
 } // namespace
 
+template <typename Insert> void DocumentBox::showAtEnd(Insert insert)
+{
+    // Qt moves a selection's end that stands where text is inserted; what the program appends must not join
+    // what the user selected, or the next Delete would take the new entry with it.
+    const QTextCursor selection = textCursor();
+    const int anchor = selection.anchor();
+    const int position = selection.position();
+    // What the program appends is not the user's edit to undo. Turning undo off clears what the user could
+    // undo; keeping it would record every appended line and let Ctrl+Z take entries away.
+    editWithoutUndo(document(), [&insert](QTextCursor& cursor) {
+        cursor.movePosition(QTextCursor::End);
+        insert(cursor);
+    });
+    if (anchor != position && (textCursor().anchor() != anchor || textCursor().position() != position)) {
+        QTextCursor kept = textCursor();
+        kept.setPosition(anchor);
+        kept.setPosition(position, QTextCursor::KeepAnchor);
+        // Setting the cursor scrolls to it; the user's view stays where it was.
+        const int scrolled = verticalScrollBar()->value();
+        setTextCursor(kept);
+        verticalScrollBar()->setValue(scrolled);
+    }
+}
+
 DocumentBox::DocumentBox(QWidget* parent)
     : QPlainTextEdit(parent)
 {
@@ -56,16 +87,21 @@ DocumentBox::DocumentBox(QWidget* parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_slices.setInterval(0);
-    connect(&m_slices, &QTimer::timeout, this, &DocumentBox::showNextSlice);
+    connect(&m_slices, &QTimer::timeout, this, &DocumentBox::showPendingForAWhile);
+    // Every change, whoever makes it (a key, a cut, a drop, the program), is looked at once it is complete.
+    connect(document(), &QTextDocument::contentsChange, this, &DocumentBox::noteChange);
+    connect(document(), &QTextDocument::contentsChanged, this, &DocumentBox::joinCrThenLfWhereChanged);
 }
 
 DocumentBox::~DocumentBox() = default;
 
 Result<QString> DocumentBox::text() const
 {
-    QString text = exactText(*document());
+    const int shown = shownLength();
+    QString text;
+    text.reserve(exactLength(*document(), 0, shown) + m_pendingLength);
+    appendExactText(text, *document(), 0, shown);
     if (!m_pending.empty()) {
-        text.reserve(text.size() + m_pendingLength);
         text += QStringView(m_pending.front()).sliced(m_pendingShown);
         for (auto it = std::next(m_pending.begin()); it != m_pending.end(); ++it) {
             text += *it;
@@ -79,18 +115,16 @@ Status DocumentBox::setText(const QString& text)
     if (text.size() > MaxLength) {
         return documentFull();
     }
-    if (!m_pending.empty()) {
-        m_pending.clear();
-        m_pendingShown = 0;
-        m_pendingLength = 0;
-        m_slices.stop();
-        setReadOnly(m_readOnlyBeforePending);
-    }
+    m_pending.clear();
+    m_pendingShown = 0;
+    m_pendingLength = 0;
+    m_slices.stop();
     editWithoutUndo(document(), [&text](QTextCursor& cursor) {
         cursor.select(QTextCursor::Document);
         cursor.removeSelectedText();
         insertExactText(cursor, text);
     });
+    updateEditable();
     return Status::success();
 }
 
@@ -102,17 +136,16 @@ Status DocumentBox::append(const QString& text)
     if (!m_pending.empty() || text.size() > SliceLength) {
         if (m_pending.empty()) {
             m_followPending = caretAtEnd();
-            m_readOnlyBeforePending = isReadOnly();
-            // The user's edits would land among texts the widget does not show yet.
-            setReadOnly(true);
-            m_slices.start();
         }
         m_pending.push_back(text);
         m_pendingLength += text.size();
+        // The user's edits would land among texts the widget does not show yet.
+        updateEditable();
+        m_slices.start();
         return Status::success();
     }
     const bool follow = caretAtEnd();
-    showAtEnd(text);
+    showAtEnd([&text](QTextCursor& cursor) { insertExactText(cursor, text); });
     if (follow) {
         moveCursor(QTextCursor::End);
         ensureCursorVisible();
@@ -120,60 +153,88 @@ Status DocumentBox::append(const QString& text)
     return Status::success();
 }
 
-void DocumentBox::showNextSlice()
+void DocumentBox::updateEditable()
 {
-    if (m_pending.empty()) {
-        m_slices.stop();
+    const bool hold = !m_pending.empty();
+    if (hold == m_holdingEdits) {
         return;
     }
-    const QString& text = m_pending.front();
-    qsizetype length = std::min(SliceLength, text.size() - m_pendingShown);
-    const qsizetype sliceEnd = m_pendingShown + length;
-    // A CR LF split between slices would show as two line ends.
-    if (length > 0 && sliceEnd < text.size() && text[sliceEnd - 1] == u'\r' && text[sliceEnd] == u'\n') {
-        ++length;
+    m_holdingEdits = hold;
+    if (hold) {
+        m_readOnlyBeforeHold = isReadOnly();
+        setReadOnly(true);
+    } else {
+        setReadOnly(m_readOnlyBeforeHold);
     }
-    showAtEnd(QStringView(text).sliced(m_pendingShown, length));
-    m_pendingShown += length;
-    m_pendingLength -= length;
-    if (m_pendingShown < text.size()) {
-        return;
+}
+
+void DocumentBox::showPendingForAWhile()
+{
+    if (!m_pending.empty()) {
+        // One change for the whole turn: the widget then lays out the lines it shows once a turn, not once a
+        // slice.
+        QElapsedTimer turn;
+        turn.start();
+        showAtEnd([this, &turn](QTextCursor& cursor) {
+            while (!m_pending.empty() && turn.nsecsElapsed() < TurnBudgetNs) {
+                showNextSlice(cursor);
+            }
+        });
     }
-    m_pending.pop_front();
-    m_pendingShown = 0;
     if (!m_pending.empty()) {
         return;
     }
     m_slices.stop();
-    setReadOnly(m_readOnlyBeforePending);
+    updateEditable();
     if (m_followPending) {
         moveCursor(QTextCursor::End);
         ensureCursorVisible();
     }
 }
 
-void DocumentBox::showAtEnd(QStringView text)
+void DocumentBox::showNextSlice(QTextCursor& cursor)
 {
-    // Qt moves a selection's end that stands where text is inserted; what the program appends must not join
-    // what the user selected, or the next Delete would take the new entry with it.
-    const QTextCursor selection = textCursor();
-    const int anchor = selection.anchor();
-    const int position = selection.position();
-    // What the program appends is not the user's edit to undo. Turning undo off clears what the user could
-    // undo; keeping it would record every appended line and let Ctrl+Z take entries away.
-    editWithoutUndo(document(), [text](QTextCursor& cursor) {
-        cursor.movePosition(QTextCursor::End);
-        insertExactText(cursor, text);
-    });
-    if (anchor != position && (textCursor().anchor() != anchor || textCursor().position() != position)) {
-        QTextCursor kept = textCursor();
-        kept.setPosition(anchor);
-        kept.setPosition(position, QTextCursor::KeepAnchor);
-        // Setting the cursor scrolls to it; the user's view stays where it was.
-        const int scrolled = verticalScrollBar()->value();
-        setTextCursor(kept);
-        verticalScrollBar()->setValue(scrolled);
+    const QString& text = m_pending.front();
+    // Small slices, so that a turn ends close to its budget.
+    qsizetype length = std::min(SliceLength / 4, text.size() - m_pendingShown);
+    const qsizetype sliceEnd = m_pendingShown + length;
+    // A CR LF split between slices would show as two line ends.
+    if (length > 0 && sliceEnd < text.size() && text[sliceEnd - 1] == u'\r' && text[sliceEnd] == u'\n') {
+        ++length;
     }
+    insertExactText(cursor, QStringView(text).sliced(m_pendingShown, length));
+    m_pendingShown += length;
+    m_pendingLength -= length;
+    if (m_pendingShown == text.size()) {
+        m_pending.pop_front();
+        m_pendingShown = 0;
+    }
+}
+
+void DocumentBox::noteChange(int from, int /*removed*/, int added)
+{
+    m_changed = m_changed ? std::pair {std::min(m_changed->first, from), std::max(m_changed->second, from + added)}
+                          : std::pair {from, from + added};
+}
+
+void DocumentBox::joinCrThenLfWhereChanged()
+{
+    if (m_joining || !m_changed) {
+        return;
+    }
+    const auto [from, to] = *std::exchange(m_changed, std::nullopt);
+    const std::vector<int> lfBreaks = lfBreaksAfterCr(*document(), from, to);
+    if (lfBreaks.empty()) {
+        return;
+    }
+    m_joining = true;
+    // Part of the edit that made the two meet, so that one undo takes back both.
+    QTextCursor cursor(document());
+    cursor.joinPreviousEditBlock();
+    joinWithCrBefore(cursor, lfBreaks);
+    cursor.endEditBlock();
+    m_changed.reset();
+    m_joining = false;
 }
 
 void DocumentBox::keyPressEvent(QKeyEvent* event)

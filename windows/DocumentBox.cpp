@@ -11,6 +11,7 @@
 #include <QTextDocument>
 
 #include "windows/ExactText.h"
+#include "windows/ReadGate.h"
 
 namespace vardelo {
 
@@ -56,6 +57,54 @@ template <typename Edit> void editWithoutUndo(QTextDocument* document, Edit edit
 
 } // namespace
 
+/// The document and the texts still to show, as they stood when a read was asked for, read on another thread.
+/// Until it goes, the box keeps its document as it is.
+class DocumentBox::PendingRead final
+{
+public:
+    PendingRead(DocumentBox& box, std::vector<QString> pending, qsizetype firstShown)
+        : m_box(box)
+        , m_reads(box.m_reads)
+        , m_document(*box.document())
+        , m_pending(std::move(pending))
+        , m_firstShown(firstShown)
+    {
+        m_reads->enter();
+    }
+    ~PendingRead()
+    {
+        // Told before the gate opens: once it is open, the box may go.
+        QMetaObject::invokeMethod(&m_box, &DocumentBox::readsEnded, Qt::QueuedConnection);
+        m_reads->leave();
+    }
+    PendingRead(const PendingRead&) = delete;
+    PendingRead& operator=(const PendingRead&) = delete;
+
+    QString read() const
+    {
+        const int shown = m_document.characterCount() - 1;
+        qsizetype length = exactLength(m_document, 0, shown);
+        for (std::size_t i = 0; i < m_pending.size(); ++i) {
+            length += m_pending[i].size() - (i == 0 ? m_firstShown : 0);
+        }
+        // Made once at its final size: the only second copy of the document.
+        QString text;
+        text.reserve(length);
+        appendExactText(text, m_document, 0, shown);
+        for (std::size_t i = 0; i < m_pending.size(); ++i) {
+            text += QStringView(m_pending[i]).sliced(i == 0 ? m_firstShown : 0);
+        }
+        return text;
+    }
+
+private:
+    DocumentBox& m_box;
+    const std::shared_ptr<ReadGate> m_reads;
+    const QTextDocument& m_document;
+    const std::vector<QString> m_pending;
+    const qsizetype m_firstShown;
+};
+
 template <typename Insert> void DocumentBox::showAtEnd(Insert insert)
 {
     // Qt moves a selection's end that stands where text is inserted; what the program appends must not join
@@ -82,6 +131,7 @@ template <typename Insert> void DocumentBox::showAtEnd(Insert insert)
 
 DocumentBox::DocumentBox(QWidget* parent)
     : QPlainTextEdit(parent)
+    , m_reads(std::make_shared<ReadGate>())
 {
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -93,7 +143,10 @@ DocumentBox::DocumentBox(QWidget* parent)
     connect(document(), &QTextDocument::contentsChanged, this, &DocumentBox::joinCrThenLfWhereChanged);
 }
 
-DocumentBox::~DocumentBox() = default;
+DocumentBox::~DocumentBox()
+{
+    m_reads->waitUntilFree();
+}
 
 Result<QString> DocumentBox::text() const
 {
@@ -115,6 +168,7 @@ Status DocumentBox::setText(const QString& text)
     if (text.size() > MaxLength) {
         return documentFull();
     }
+    waitForReads();
     m_pending.clear();
     m_pendingShown = 0;
     m_pendingLength = 0;
@@ -133,7 +187,7 @@ Status DocumentBox::append(const QString& text)
     if (text.size() > MaxLength - shownLength() - m_pendingLength) {
         return documentFull();
     }
-    if (!m_pending.empty() || text.size() > SliceLength) {
+    if (m_readsRunning || !m_pending.empty() || text.size() > SliceLength) {
         if (m_pending.empty()) {
             m_followPending = caretAtEnd();
         }
@@ -141,7 +195,9 @@ Status DocumentBox::append(const QString& text)
         m_pendingLength += text.size();
         // The user's edits would land among texts the widget does not show yet.
         updateEditable();
-        m_slices.start();
+        if (!m_readsRunning) {
+            m_slices.start();
+        }
         return Status::success();
     }
     const bool follow = caretAtEnd();
@@ -153,9 +209,38 @@ Status DocumentBox::append(const QString& text)
     return Status::success();
 }
 
+std::function<QString()> DocumentBox::readLater()
+{
+    m_readsRunning = true;
+    m_slices.stop();
+    updateEditable();
+    const auto read = std::make_shared<const PendingRead>(
+        *this, std::vector<QString>(m_pending.begin(), m_pending.end()), m_pendingShown);
+    return [read] { return read->read(); };
+}
+
+void DocumentBox::readsEnded()
+{
+    if (!m_readsRunning || m_reads->busy()) {
+        return;
+    }
+    m_readsRunning = false;
+    updateEditable();
+    if (!m_pending.empty()) {
+        m_slices.start();
+    }
+}
+
+void DocumentBox::waitForReads()
+{
+    // A read takes a moment of another thread; it is waited for rather than given a document that changes.
+    m_reads->waitUntilFree();
+    readsEnded();
+}
+
 void DocumentBox::updateEditable()
 {
-    const bool hold = !m_pending.empty();
+    const bool hold = m_readsRunning || !m_pending.empty();
     if (hold == m_holdingEdits) {
         return;
     }
@@ -170,7 +255,7 @@ void DocumentBox::updateEditable()
 
 void DocumentBox::showPendingForAWhile()
 {
-    if (!m_pending.empty()) {
+    if (!m_pending.empty() && !m_readsRunning) {
         // One change for the whole turn: the widget then lays out the lines it shows once a turn, not once a
         // slice.
         QElapsedTimer turn;
@@ -181,14 +266,16 @@ void DocumentBox::showPendingForAWhile()
             }
         });
     }
-    if (!m_pending.empty()) {
+    if (!m_pending.empty() && !m_readsRunning) {
         return;
     }
     m_slices.stop();
-    updateEditable();
-    if (m_followPending) {
-        moveCursor(QTextCursor::End);
-        ensureCursorVisible();
+    if (m_pending.empty()) {
+        updateEditable();
+        if (m_followPending) {
+            moveCursor(QTextCursor::End);
+            ensureCursorVisible();
+        }
     }
 }
 
@@ -283,7 +370,7 @@ void DocumentBox::insertFromMimeData(const QMimeData* source)
 
 void DocumentBox::insertAtCaret(QStringView exact)
 {
-    if (exact.size() > MaxLength - shownLength() - m_pendingLength) {
+    if (m_readsRunning || exact.size() > MaxLength - shownLength() - m_pendingLength) {
         return;
     }
     // One step to undo: the selection it replaced comes back with it.

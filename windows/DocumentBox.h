@@ -1,6 +1,8 @@
 #pragma once
 
 #include <deque>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -10,6 +12,8 @@
 #include "collect/TextHolder.h"
 
 namespace vardelo {
+
+class ReadGate;
 
 /// The multi-line box that shows the collection document and lets the user edit it. What it shows is what
 /// it holds: its one text is the widget's own document, whose line breaks remember the line ends they stand
@@ -27,10 +31,12 @@ public:
     static constexpr char ExactTextMimeType[] = "application/x-vardelo-exact-text";
 
     explicit DocumentBox(QWidget* parent = nullptr);
+    /// Waits for a read on another thread to end first.
     ~DocumentBox() override;
 
     /// The whole text; it costs a walk over the document, so read it when it is needed, not on every tick.
     Result<QString> text() const override;
+    /// Waits for a read on another thread to end first.
     Status setText(const QString& text) override;
     /// Adds text at the end. A caret standing at the end follows it, so a box left alone keeps showing the
     /// newest entry; a caret the user put elsewhere stays where it is, and a selection keeps its ends.
@@ -42,6 +48,11 @@ public:
     /// Whether the widget shows all of text().
     bool isShowingEverything() const { return m_pending.empty(); }
 
+    /// The whole text as it stands now, for a read on another thread: the function gives it there. Until it
+    /// has run, or has gone unrun, the widget's document stays as it is, so that the read sees this moment:
+    /// appended texts wait to be shown, as behind a large one, and the box is read-only.
+    std::function<QString()> readLater();
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     QMimeData* createMimeDataFromSelection() const override;
@@ -49,6 +60,8 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
+    class PendingRead;
+
     /// Replaces the selection, or inserts at the caret, as the user's edit.
     void insertAtCaret(QStringView exact);
     void showPendingForAWhile();
@@ -57,7 +70,10 @@ private:
     template <typename Insert> void showAtEnd(Insert insert);
     void noteChange(int from, int removed, int added);
     void joinCrThenLfWhereChanged();
-    /// The box is read-only while it has texts yet to show.
+    /// Reads on other threads have ended: the widget's document may change again.
+    void readsEnded();
+    void waitForReads();
+    /// The box is read-only while a read elsewhere needs its document still or it has texts yet to show.
     void updateEditable();
     int shownLength() const;
     bool caretAtEnd() const;
@@ -71,6 +87,9 @@ private:
     /// The caret stood at the end when the first pending text came, and follows it once all is shown.
     bool m_followPending = false;
     QTimer m_slices;
+    /// Reads of the document on other threads; while one runs, nothing changes the widget's document.
+    std::shared_ptr<ReadGate> m_reads;
+    bool m_readsRunning = false;
     bool m_holdingEdits = false;
     bool m_readOnlyBeforeHold = false;
     /// The part of the document that the last change made, to look for CR and LF breaks that now meet.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include <QWidget>
@@ -29,6 +30,8 @@ public:
 
     /// The collection document as it stands now.
     Result<QString> readDocument() const;
+    /// The collection document as it stands now, read on another thread: see DocumentBox::readLater().
+    std::function<QString()> readDocumentLater();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

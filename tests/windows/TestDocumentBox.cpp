@@ -498,6 +498,26 @@ private Q_SLOTS:
         QCOMPARE(box.document()->toRawText(), QStringLiteral("new\u2029text"));
     }
 
+    void aReadElsewhereSeesTheMomentItWasAskedFor()
+    {
+        DocumentBox box;
+        QVERIFY(box.append(QStringLiteral("a")).ok());
+        QVERIFY(box.append(QString(100'000, u'z')).ok());
+        const QString before = box.text().value();
+        std::function<QString()> read = box.readLater();
+        // Nothing changes the widget's document until the read has run: what was still to show waits, and so
+        // does a new entry.
+        QVERIFY(box.append(QStringLiteral("b")).ok());
+        QTest::qWait(50);
+        QVERIFY(!box.isShowingEverything());
+        QVERIFY(box.isReadOnly());
+        QCOMPARE(read(), before);
+        read = nullptr;
+        QTRY_VERIFY(box.isShowingEverything());
+        QVERIFY(!box.isReadOnly());
+        QCOMPARE(box.text().value(), before + QStringLiteral("b"));
+    }
+
     void caretAtTheEndFollowsALargeAppend()
     {
         DocumentBox box;

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <condition_variable>
+#include <mutex>
+
+namespace vardelo {
+
+/// Counts the reads of something that run on other threads, so that its owner can wait for them to end before
+/// it changes or destroys what they read.
+class ReadGate final
+{
+public:
+    ReadGate() = default;
+    ReadGate(const ReadGate&) = delete;
+    ReadGate& operator=(const ReadGate&) = delete;
+
+    /// A read is handed over to another thread.
+    void enter();
+    /// A read has ended, or will never run; from any thread.
+    void leave();
+    /// Whether a read has not ended yet.
+    bool busy() const;
+    /// Returns once every read has ended.
+    void waitUntilFree() const;
+
+private:
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_free;
+    int m_reads = 0;
+};
+
+} // namespace vardelo

@@ -33,6 +33,8 @@ public:
     bool create(const QByteArray& folder, mode_t mode);
     void setMode(mode_t mode) const;
     bool write(QByteArrayView bytes);
+    /// Empties the file, to write it afresh.
+    bool restart();
     /// Puts the data on the disk and closes the file.
     bool finish();
     bool renameOver(const QByteArray& target);
@@ -95,6 +97,14 @@ bool TemporaryFile::write(QByteArrayView bytes)
             return fail();
         }
         bytes = bytes.sliced(std::max<ssize_t>(written, 0));
+    }
+    return true;
+}
+
+bool TemporaryFile::restart()
+{
+    if (::lseek(m_fd, 0, SEEK_SET) != 0 || ::ftruncate(m_fd, 0) != 0) {
+        return fail();
     }
     return true;
 }
@@ -172,7 +182,7 @@ int lookAt(QByteArray& target, FileStatus& status)
 
 } // namespace
 
-Result<TextFileEncoding> writeTextFileAtomically(const QString& path, QStringView text)
+Result<TextFileEncoding> writeTextFileAtomically(const QString& path, TextPieces text)
 {
     QByteArray target = QFile::encodeName(path);
     FileStatus existing {};
@@ -202,15 +212,16 @@ Result<TextFileEncoding> writeTextFileAtomically(const QString& path, QStringVie
     if (replacing) {
         file.setMode(existing.st_mode & 07777);
     }
-    const TextFileEncoding encoding = chooseEncoding(text);
-    if (!writeEncoded(text, encoding, [&file](QByteArrayView bytes) { return file.write(bytes); }) || !file.finish()
-        || !file.renameOver(target)) {
+    const std::optional<TextFileEncoding> encoding = writeEncoded(
+        text, [&file](QByteArrayView bytes) { return file.write(bytes); }, [&file] { return file.restart(); });
+    text = nullptr;
+    if (!encoding || !file.finish() || !file.renameOver(target)) {
         return failure(file.error(), folder);
     }
     if (const int error = syncFolder(folder); error != 0) {
         return failure(error, folder);
     }
-    return encoding;
+    return *encoding;
 }
 
 } // namespace vardelo

@@ -57,8 +57,8 @@ template <typename Edit> void editWithoutUndo(QTextDocument* document, Edit edit
 
 } // namespace
 
-/// The document and the texts still to show, as they stood when a read was asked for, read on another thread.
-/// Until it goes, the box keeps its document as it is.
+/// The document and the texts still to show, as they stood when a read was asked for, read on another thread
+/// a stretch at a time. Until it goes, the box keeps its document as it is.
 class DocumentBox::PendingRead final
 {
 public:
@@ -80,21 +80,16 @@ public:
     PendingRead(const PendingRead&) = delete;
     PendingRead& operator=(const PendingRead&) = delete;
 
-    QString read() const
+    void read(const std::function<bool(QStringView)>& piece) const
     {
-        const int shown = m_document.characterCount() - 1;
-        qsizetype length = exactLength(m_document, 0, shown);
-        for (std::size_t i = 0; i < m_pending.size(); ++i) {
-            length += m_pending[i].size() - (i == 0 ? m_firstShown : 0);
+        bool going = true;
+        forEachExactPiece(m_document, 0, m_document.characterCount() - 1, [&going, &piece](QStringView text) {
+            going = piece(text);
+            return going;
+        });
+        for (std::size_t i = 0; going && i < m_pending.size(); ++i) {
+            going = piece(QStringView(m_pending[i]).sliced(i == 0 ? m_firstShown : 0));
         }
-        // Made once at its final size: the only second copy of the document.
-        QString text;
-        text.reserve(length);
-        appendExactText(text, m_document, 0, shown);
-        for (std::size_t i = 0; i < m_pending.size(); ++i) {
-            text += QStringView(m_pending[i]).sliced(i == 0 ? m_firstShown : 0);
-        }
-        return text;
     }
 
 private:
@@ -209,14 +204,14 @@ Status DocumentBox::append(const QString& text)
     return Status::success();
 }
 
-std::function<QString()> DocumentBox::readLater()
+TextPieces DocumentBox::readLater()
 {
     m_readsRunning = true;
     m_slices.stop();
     updateEditable();
     const auto read = std::make_shared<const PendingRead>(
         *this, std::vector<QString>(m_pending.begin(), m_pending.end()), m_pendingShown);
-    return [read] { return read->read(); };
+    return [read](const std::function<bool(QStringView)>& piece) { read->read(piece); };
 }
 
 void DocumentBox::readsEnded()

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "collect/TextHolder.h"
+#include "platform/TextFileEncoding.h"
 
 namespace vardelo {
 
@@ -48,10 +49,10 @@ public:
     /// Whether the widget shows all of text().
     bool isShowingEverything() const { return m_pending.empty(); }
 
-    /// The whole text as it stands now, for a read on another thread: the function gives it there. Until it
-    /// has run, or has gone unrun, the widget's document stays as it is, so that the read sees this moment:
-    /// appended texts wait to be shown, as behind a large one, and the box is read-only.
-    std::function<QString()> readLater();
+    /// The whole text as it stands now, for a read on another thread, a stretch at a time, once or more.
+    /// Until the function has gone, the widget's document stays as it is, so that each read sees this
+    /// moment: appended texts wait to be shown, as behind a large one, and the box is read-only.
+    TextPieces readLater();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

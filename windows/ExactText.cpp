@@ -79,8 +79,8 @@ private:
 };
 
 /// Calls piece(position, characters, format) for each of Qt's pieces of the document between two positions,
-/// in order, cut to those positions. A block break always stands alone in a piece of its own. It walks Qt's
-/// own list of pieces from the first one on.
+/// in order, cut to those positions, as long as it returns true. A block break always stands alone in a piece
+/// of its own. It walks Qt's own list of pieces from the first one on.
 template <typename Piece> void forEachPiece(const QTextDocument& document, int from, int to, Piece piece)
 {
     if (from >= to) {
@@ -93,19 +93,19 @@ template <typename Piece> void forEachPiece(const QTextDocument& document, int f
         const int size = fragment.size();
         const int begin = std::max(from, position);
         const int end = std::min(to, position + size);
-        piece(begin, QStringView(buffer).sliced(fragment->stringPosition + (begin - position), end - begin),
-            fragment->format);
+        if (!piece(begin, QStringView(buffer).sliced(fragment->stringPosition + (begin - position), end - begin),
+                fragment->format)) {
+            return;
+        }
         position += size;
     }
 }
 
-/// Calls piece(text) for each stretch of characters between two positions, and for each block break the line
-/// end it stands for, in order.
-template <typename Piece> void forEachExactPiece(const QTextDocument& document, int from, int to, Piece piece)
+template <typename Piece> void forEachExactPieceOf(const QTextDocument& document, int from, int to, Piece piece)
 {
     LineEnds lineEnds(document);
     forEachPiece(document, from, to, [&lineEnds, &piece](int, QStringView chars, int format) {
-        piece(isBlockBreak(chars.front()) ? QStringView(lineEnds.of(format)) : chars);
+        return piece(isBlockBreak(chars.front()) ? QStringView(lineEnds.of(format)) : chars);
     });
 }
 
@@ -144,16 +144,27 @@ void insertExactText(QTextCursor& cursor, QStringView text)
     }
 }
 
+void forEachExactPiece(const QTextDocument& document, int from, int to, const std::function<bool(QStringView)>& piece)
+{
+    forEachExactPieceOf(document, from, to, piece);
+}
+
 qsizetype exactLength(const QTextDocument& document, int from, int to)
 {
     qsizetype length = 0;
-    forEachExactPiece(document, from, to, [&length](QStringView piece) { length += piece.size(); });
+    forEachExactPieceOf(document, from, to, [&length](QStringView piece) {
+        length += piece.size();
+        return true;
+    });
     return length;
 }
 
 void appendExactText(QString& text, const QTextDocument& document, int from, int to)
 {
-    forEachExactPiece(document, from, to, [&text](QStringView piece) { text.append(piece); });
+    forEachExactPieceOf(document, from, to, [&text](QStringView piece) {
+        text.append(piece);
+        return true;
+    });
 }
 
 QString exactText(const QTextDocument& document, int from, int to)
@@ -182,13 +193,14 @@ std::vector<int> lfBreaksAfterCr(const QTextDocument& document, int from, int to
         [&](int position, QStringView chars, int format) {
             if (!isBlockBreak(chars.front())) {
                 crAt = -2;
-                return;
+                return true;
             }
             const QString& lineEnd = lineEnds.of(format);
             if (lineEnd == u"\n" && crAt == position - 1) {
                 lfBreaks.push_back(position);
             }
             crAt = lineEnd == u"\r" ? position : -2;
+            return true;
         });
     return lfBreaks;
 }

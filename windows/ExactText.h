@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include <QString>
@@ -22,6 +23,10 @@ namespace vardelo {
 
 /// Inserts text at the cursor, each line end as a block break that remembers its form.
 void insertExactText(QTextCursor& cursor, QStringView text);
+
+/// Hands the exact text between two positions of the document to piece, a stretch at a time and in order,
+/// as long as piece returns true.
+void forEachExactPiece(const QTextDocument& document, int from, int to, const std::function<bool(QStringView)>& piece);
 
 /// The length of the exact text between two positions of the document.
 [[nodiscard]] qsizetype exactLength(const QTextDocument& document, int from, int to);

@@ -108,7 +108,7 @@ Result<QString> MainWindow::readDocument() const
     return m_capture->readDocument();
 }
 
-std::function<QString()> MainWindow::readDocumentLater()
+TextPieces MainWindow::readDocumentLater()
 {
     return m_document->readLater();
 }

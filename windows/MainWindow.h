@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "collect/CaptureRule.h"
+#include "platform/TextFileEncoding.h"
 
 class QLabel;
 
@@ -31,7 +32,7 @@ public:
     /// The collection document as it stands now.
     Result<QString> readDocument() const;
     /// The collection document as it stands now, read on another thread: see DocumentBox::readLater().
-    std::function<QString()> readDocumentLater();
+    TextPieces readDocumentLater();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -101,7 +101,11 @@ void FakePlatform::showMessage(const Message& message)
 
 void FakePlatform::writeTextFile(const QString& path, TextSource source, WriteEnded ended)
 {
-    QString text = source();
+    QString text;
+    source([&text](QStringView piece) {
+        text += piece;
+        return true;
+    });
     source = nullptr;
     m_heldWrites.push_back({path, std::move(text), std::move(ended)});
     if (!m_holdWrites) {

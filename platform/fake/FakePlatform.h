@@ -29,7 +29,7 @@ public:
     Status print(const QString& document) override;
     void showMessage(const Message& message) override;
     QString driveRoot() const override { return m_driveRoot; }
-    /// Reads the text at once, as the real one does, and writes the file (a real one) now, or when told to.
+    /// Reads the text at once and lets the source go, and writes the file (a real one) now, or when told to.
     void writeTextFile(const QString& path, TextSource source, WriteEnded ended) override;
 
     /// Moves the clock on, running every timer tick that falls due, in time order.

@@ -1,28 +1,8 @@
 #include "platform/qt/BackgroundFileWriter.h"
 
-#include <new>
-
 #include "platform/AtomicFile.h"
 
 namespace vardelo {
-
-namespace {
-
-Result<TextFileEncoding> readAndWrite(const QString& path, PlatformServices::TextSource& source, std::mutex& oneAtATime)
-{
-    try {
-        const QString text = source();
-        // Whoever gave the text may change it again.
-        source = nullptr;
-        const std::lock_guard lock(oneAtATime);
-        return writeTextFileAtomically(path, text);
-    } catch (const std::bad_alloc&) {
-        // A copy of a very large collection may not fit; the program, and the collection, go on.
-        return Result<TextFileEncoding>::failure(QStringLiteral("Не хватает памяти, чтобы записать документ."));
-    }
-}
-
-} // namespace
 
 BackgroundFileWriter::~BackgroundFileWriter()
 {
@@ -36,7 +16,9 @@ void BackgroundFileWriter::write(
 {
     const auto thread = m_threads.emplace(m_threads.end());
     *thread = std::thread([this, thread, path, source = std::move(source), ended = std::move(ended)]() mutable {
-        const Result<TextFileEncoding> written = readAndWrite(path, source, m_oneFileAtATime);
+        std::unique_lock oneFileAtATime(m_oneFileAtATime);
+        const Result<TextFileEncoding> written = writeTextFileAtomically(path, std::move(source));
+        oneFileAtATime.unlock();
         QMetaObject::invokeMethod(
             &m_eventLoop,
             [this, thread, ended = std::move(ended), written] {

@@ -179,15 +179,25 @@ Status DocumentBox::setText(const QString& text)
 
 Status DocumentBox::append(const QString& text)
 {
-    if (text.size() > MaxLength - shownLength() - m_pendingLength) {
+    return append(text, QString());
+}
+
+Status DocumentBox::append(const QString& first, const QString& second)
+{
+    const qsizetype length = first.size() + second.size();
+    if (length > MaxLength - shownLength() - m_pendingLength) {
         return documentFull();
     }
-    if (m_readsRunning || !m_pending.empty() || text.size() > SliceLength) {
+    if (m_readsRunning || !m_pending.empty() || length > SliceLength) {
         if (m_pending.empty()) {
             m_followPending = caretAtEnd();
         }
-        m_pending.push_back(text);
-        m_pendingLength += text.size();
+        for (const QString* text : {&first, &second}) {
+            if (!text->isEmpty()) {
+                m_pending.push_back(*text);
+            }
+        }
+        m_pendingLength += length;
         // The user's edits would land among texts the widget does not show yet.
         updateEditable();
         if (!m_readsRunning) {
@@ -196,7 +206,10 @@ Status DocumentBox::append(const QString& text)
         return Status::success();
     }
     const bool follow = caretAtEnd();
-    showAtEnd([&text](QTextCursor& cursor) { insertExactText(cursor, text); });
+    showAtEnd([&first, &second](QTextCursor& cursor) {
+        insertExactText(cursor, first);
+        insertExactText(cursor, second);
+    });
     if (follow) {
         moveCursor(QTextCursor::End);
         ensureCursorVisible();

@@ -46,6 +46,9 @@ public:
     /// milliseconds of Qt's work per event-loop turn, as Qt takes some 3 µs a line and a 1 MB entry would
     /// stall the program for 40 ms; the box is read-only until it shows everything.
     Status append(const QString& text) override;
+    /// The same for two texts, each taken as it is, so that a large entry is not copied to join it to its
+    /// separator.
+    Status append(const QString& first, const QString& second) override;
     /// Whether the widget shows all of text().
     bool isShowingEverything() const { return m_pending.empty(); }
 

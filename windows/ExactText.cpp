@@ -119,29 +119,34 @@ const LineEndFormats& lineEndFormats()
 
 void insertExactText(QTextCursor& cursor, QStringView text)
 {
+    // Qt makes a block break of every line end it is given, CR LF included, with the format it is given. So
+    // a run of lines whose line ends have one form goes to Qt in one call, with that form's format: Qt then
+    // finds the block's format and the character format once, not once a line. The characters of the run
+    // carry the form too, which nothing reads.
     const LineEndFormats& formats = lineEndFormats();
     const QTextCharFormat plain;
-    const QTextBlockFormat blockFormat = cursor.blockFormat();
-    // Qt copies what it inserts, so the pieces need no copy of their own.
-    const auto insertPlain = [&cursor, &plain](QStringView piece) {
-        cursor.insertText(QString::fromRawData(piece.data(), piece.size()), plain);
+    const auto insertRun = [&cursor](QStringView run, const QTextCharFormat& format) {
+        if (!run.isEmpty()) {
+            // Qt copies what it inserts, so the run needs no copy of its own.
+            cursor.insertText(QString::fromRawData(run.data(), run.size()), format);
+        }
     };
-    qsizetype from = 0;
+    qsizetype runStart = 0;
+    QStringView runForm;
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (!isLineEnd(text[i])) {
             continue;
         }
         const qsizetype length = text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n' ? 2 : 1;
-        if (i > from) {
-            insertPlain(text.sliced(from, i - from));
+        const QStringView form = text.sliced(i, length);
+        if (!runForm.isEmpty() && form != runForm) {
+            insertRun(text.sliced(runStart, i - runStart), formats.of(runForm));
+            runStart = i;
         }
-        cursor.insertBlock(blockFormat, formats.of(text.sliced(i, length)));
+        runForm = form;
         i += length - 1;
-        from = i + 1;
     }
-    if (from < text.size()) {
-        insertPlain(text.sliced(from));
-    }
+    insertRun(text.sliced(runStart), runForm.isEmpty() ? plain : formats.of(runForm));
 }
 
 void forEachExactPiece(const QTextDocument& document, int from, int to, const std::function<bool(QStringView)>& piece)

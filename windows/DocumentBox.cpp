@@ -73,9 +73,9 @@ public:
     }
     ~PendingRead()
     {
-        // Told before the gate opens: once it is open, the box may go.
-        QMetaObject::invokeMethod(&m_box, &DocumentBox::readsEnded, Qt::QueuedConnection);
-        m_reads->leave();
+        // Told while the gate is still shut: once it is open the box may go, and the box, told before the last
+        // read has left, would find it still there and not be told again.
+        m_reads->leave([this] { QMetaObject::invokeMethod(&m_box, &DocumentBox::readsEnded, Qt::QueuedConnection); });
     }
     PendingRead(const PendingRead&) = delete;
     PendingRead& operator=(const PendingRead&) = delete;

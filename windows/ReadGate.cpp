@@ -8,10 +8,11 @@ void ReadGate::enter()
     ++m_reads;
 }
 
-void ReadGate::leave()
+void ReadGate::leave(const std::function<void()>& lastLeft)
 {
     const std::lock_guard lock(m_mutex);
     if (--m_reads == 0) {
+        lastLeft();
         m_free.notify_all();
     }
 }

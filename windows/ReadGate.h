@@ -1,6 +1,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 
 namespace vardelo {
@@ -16,8 +17,10 @@ public:
 
     /// A read is handed over to another thread.
     void enter();
-    /// A read has ended, or will never run; from any thread.
-    void leave();
+    /// A read has ended, or will never run; from any thread. When it was the last, lastLeft runs before the
+    /// gate opens, so that whoever waits for it cannot go meanwhile and whoever asks busy() cannot hear "busy"
+    /// after it has run.
+    void leave(const std::function<void()>& lastLeft);
     /// Whether a read has not ended yet.
     bool busy() const;
     /// Returns once every read has ended.

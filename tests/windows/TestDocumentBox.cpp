@@ -1,3 +1,6 @@
+#include <atomic>
+#include <thread>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QInputMethodEvent>
@@ -521,6 +524,31 @@ private Q_SLOTS:
         QTRY_VERIFY(box.isShowingEverything());
         QVERIFY(!box.isReadOnly());
         QCOMPARE(box.text().value(), before + QStringLiteral("b"));
+    }
+
+    void aReadOnAnotherThreadEndsTheHold()
+    {
+        // However the two threads meet, the box learns that the read has ended, and the read sees the text.
+        DocumentBox box;
+        QVERIFY(box.append(QStringLiteral("a\r\nb")).ok());
+        for (int i = 0; i < 300; ++i) {
+            std::atomic<bool> ended = false;
+            QString readThere;
+            std::thread elsewhere([&ended, &readThere, read = box.readLater()]() mutable {
+                read([&readThere](QStringView piece) {
+                    readThere += piece;
+                    return true;
+                });
+                read = nullptr;
+                ended = true;
+            });
+            while (!ended) {
+                QCoreApplication::processEvents();
+            }
+            elsewhere.join();
+            QTRY_VERIFY_WITH_TIMEOUT(!box.isReadOnly(), 1000);
+            QCOMPARE(readThere, QStringLiteral("a\r\nb"));
+        }
     }
 
     void caretAtTheEndFollowsALargeAppend()

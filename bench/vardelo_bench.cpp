@@ -27,6 +27,8 @@
 #include <QTime>
 #include <QTimer>
 
+#include "bench/BenchSupport.h"
+#include "bench/LargeDocumentBench.h"
 #include "bench/PollingQClipboardReader.h"
 #include "collect/CaptureRule.h"
 #include "platform/AtomicFile.h"
@@ -43,6 +45,10 @@
 
 using namespace vardelo;
 using namespace std::chrono_literals;
+using vardelo::bench::peakMemoryKb;
+using vardelo::bench::runFor;
+using vardelo::bench::runUntil;
+using vardelo::bench::sampleText;
 using vardelo::test::ClipboardOwner;
 
 namespace {
@@ -57,39 +63,6 @@ qint64 monotonicNs()
     timespec now {};
     clock_gettime(CLOCK_MONOTONIC, &now);
     return qint64 {now.tv_sec} * 1'000'000'000 + now.tv_nsec;
-}
-
-void runFor(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-bool runUntil(const std::function<bool()>& done, int timeoutMs)
-{
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (!done()) {
-        if (elapsed.elapsed() > timeoutMs) {
-            return false;
-        }
-        runFor(1);
-    }
-    return true;
-}
-
-/// Lines of Russian and Latin text with CR LF, all of it encodable in Windows-1251.
-QString sampleText(qsizetype characters)
-{
-    QString text;
-    text.reserve(characters + 100);
-    for (int line = 0; text.size() < characters; ++line) {
-        text += QStringLiteral("%1. Съешь же ещё этих мягких французских булок, да выпей чаю. Quick brown fox.\r\n")
-                    .arg(line);
-    }
-    text.truncate(characters);
-    return text;
 }
 
 /// CPU time a process has used, in clock ticks (utime + stime of /proc/<pid>/stat).
@@ -150,20 +123,6 @@ WakeFigures countSwitches(qint64 pid)
         figures.mainSwitches += task.toLongLong() == pid ? switches : 0;
     }
     return figures;
-}
-
-qint64 peakMemoryKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) {
-        return 0;
-    }
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:")) {
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-        }
-    }
-    return 0;
 }
 
 /// A clipboard whose text is set by hand, for the document's own costs.
@@ -635,16 +594,6 @@ int runDocumentChild()
     std::printf("append-max %f\nappend-shown-max %f\n", *std::max_element(appends.begin(), appends.end()),
         *std::max_element(shown.begin(), shown.end()));
 
-    const QString path = QStringLiteral("/tmp/vardelo-bench-%1.txt").arg(QCoreApplication::applicationPid());
-    timer.start();
-    const QString whole = document.text().value();
-    std::printf("read-text %f\n", double(timer.nsecsElapsed()) / 1e6);
-    const Result<TextFileEncoding> written = writeTextFileAtomically(path, whole);
-    const bool saved = written.ok() && written.value() == TextFileEncoding::Windows1251;
-    std::printf("save %f\nsave-ok %d\nsaved-bytes %lld\n", double(timer.nsecsElapsed()) / 1e6, saved ? 1 : 0,
-        static_cast<long long>(QFile(path).size()));
-    QFile::remove(path);
-    std::printf("document-chars %lld\npeak-kb %lld\n", static_cast<long long>(documentChars), peakMemoryKb());
     return 0;
 }
 
@@ -779,7 +728,7 @@ struct WaylandFigures
 };
 
 /// A text of 5 M characters copied by wl-copy: whether it is captured whole, and the longest gap between two
-/// ticks of the capture from the copy until then.
+/// ticks of the capture from the copy until the box shows it all.
 void measureLargeText(ClipboardReader& reader, WaylandFigures& figures)
 {
     const QString text = sampleText(5 * MB);
@@ -796,7 +745,9 @@ void measureLargeText(ClipboardReader& reader, WaylandFigures& figures)
     copy.setStandardInputFile(file.fileName());
     loop.resetGap();
     copy.start(QStringLiteral("wl-copy"), {});
-    if (runUntil([&] { return intact.has_value(); }, 20000)) {
+    // Until the box shows it all, as the reader's work and the box's both hold up the capture's ticks.
+    if (runUntil([&] { return intact.has_value(); }, 20000)
+        && runUntil([&] { return loop.document().isShowingEverything(); }, 20000)) {
         figures.largeStallMs = loop.maxGapMs();
         figures.largeIntact = *intact;
     }
@@ -905,8 +856,9 @@ int runWaylandBench(const QString& program)
     row("copies 20 ms apart captured", QStringLiteral("%1 / 50").arg(qtFigures.caught20),
         QStringLiteral("%1 / 50").arg(waylandFigures.caught20), none, "50 / 50",
         verdict(waylandFigures.caught20 == 50));
-    row("5 M characters: longest gap between ticks", ms(qtFigures.largeStallMs), ms(waylandFigures.largeStallMs), none,
-        "<= 20 ms", verdict(waylandFigures.largeStallMs >= 0 && waylandFigures.largeStallMs <= 20));
+    row("5 M characters: longest gap between ticks until shown", ms(qtFigures.largeStallMs),
+        ms(waylandFigures.largeStallMs), none, "<= 30 ms (turn <= 20)",
+        verdict(waylandFigures.largeStallMs >= 0 && waylandFigures.largeStallMs <= 30));
     row("  captured text", qtFigures.largeIntact ? "intact" : "not captured",
         waylandFigures.largeIntact ? "intact" : "NOT intact", none, "intact", verdict(waylandFigures.largeIntact));
     row("program idle 10 s: context switches (all threads)", none, QString::number(programIdle.switches),
@@ -928,6 +880,9 @@ int main(int argc, char* argv[])
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.value(1) == QLatin1String("--child") && arguments.value(2) == QLatin1String("endless")) {
         return runEndlessChild();
+    }
+    if (arguments.value(1) == QLatin1String("--child") && vardelo::bench::isLargeDocumentChild(arguments.value(2))) {
+        return vardelo::bench::runLargeDocumentChild(arguments.value(2));
     }
     if (arguments.value(1) == QLatin1String("--child")) {
         return arguments.value(2) == QLatin1String("documents")
@@ -1074,8 +1029,10 @@ int main(int argc, char* argv[])
     row("  of which until the reader had the text", none, ms(newFigures.incrReadMs), none, none, none);
     const auto shownMs
         = [](double value) { return value < 0 ? QStringLiteral("> %1 s").arg(ShownLimitMs / 1000) : ms(value); };
+    const double shownAfterRead = newFigures.incrShownMs - newFigures.incrReadMs;
     row("  until the box showed all of it", shownMs(oldFigures.incrShownMs), shownMs(newFigures.incrShownMs), none,
-        none, none);
+        QStringLiteral("<= read + 600 ms (+%1)").arg(ms(shownAfterRead)),
+        verdict(newFigures.incrShownMs >= 0 && newFigures.incrReadMs >= 0 && shownAfterRead <= 600));
     // A gap between two 10 ms ticks is the tick itself and however long the event loop was kept busy.
     row("  longest gap between 10 ms ticks meanwhile", ms(oldFigures.showingStallMs), ms(newFigures.showingStallMs),
         none, "<= 30 ms (stall <= 20)", verdict(newFigures.showingStallMs >= 0 && newFigures.showingStallMs <= 30));
@@ -1096,19 +1053,8 @@ int main(int argc, char* argv[])
     row("10 000 captures of 100 B: first 1000 / last 1000", none,
         QStringLiteral("%1 / %2").arg(ms(first), ms(lastThousand)), none, "last <= 1.5 x first",
         verdict(first > 0 && lastThousand <= 1.5 * first));
-    row(QStringLiteral("save %1 MB document as Windows-1251, reading it included")
-            .arg(doc.value("saved-bytes") / double(MB), 0, 'f', 0),
-        none, ms(doc.value("save", -1)), none, "<= 0.5 s",
-        verdict(doc.value("save-ok") == 1 && doc.value("save", 1e9) <= 500));
-    row("  of which reading the exact text from the box", none, ms(doc.value("read-text", -1)), none, none, none);
-    // In memory the document is a QString: two bytes a character.
-    const double documentMb = 2 * doc.value("document-chars") / double(MB);
-    const double peakMb = doc.value("peak-kb") / 1024.0;
-    row(QStringLiteral("peak memory (VmHWM), document of %1 MB as UTF-16").arg(documentMb, 0, 'f', 0), none,
-        QStringLiteral("%1 MB").arg(peakMb, 0, 'f', 0), none,
-        QStringLiteral("<= 3 x doc + 80 = %1 MB").arg(3 * documentMb + 80, 0, 'f', 0),
-        verdict(peakMb > 0 && peakMb <= 3 * documentMb + 80));
     std::printf("(a) a 1000 ms timer as Qt makes it by default; (b) the main window's clock, set each time to just "
                 "after the next whole second.\n");
+    vardelo::bench::printLargeDocumentTable();
     return 0;
 }

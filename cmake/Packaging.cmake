@@ -20,6 +20,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # dpkg-shlibdeps turns the libraries the program links into the Depends line, so it stays right when
 # the Qt modules in use change.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The collection box reads Qt's text document through Qt's private headers, whose layout is that of one Qt
+# version; Debian's Qt names it by this virtual package.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-base-abi (= ${Qt6_VERSION})")
 # Qt loads its Wayland platform as a plugin, which dpkg-shlibdeps cannot see; without it the program cannot
 # start on a Wayland session that offers no X11. Without Qt's translations the menus of the text boxes are
 # in English; the program works all the same.

@@ -39,7 +39,7 @@ CaptureRule::TickResult CaptureRule::tick()
 
     // Append. A failure here abandons only the append; a secret in its place is never appended.
     if (const Result<ClipboardContent> entry = m_clipboard.read(); entry.ok() && !entry.value().secret) {
-        (void)m_document.append(separator() + entry.value().text);
+        (void)m_document.append(separator(), entry.value().text);
     }
 
     // Remember.

@@ -23,6 +23,9 @@ class CollectionDocument : public TextHolder
 public:
     /// Adds text at the end, exactly as given.
     virtual Status append(const QString& text) = 0;
+    /// Adds two texts at the end, one after the other: both, or on failure neither. Joined first here; a
+    /// document that can take them apart spares a copy of a large text.
+    virtual Status append(const QString& first, const QString& second) { return append(first + second); }
 };
 
 } // namespace vardelo

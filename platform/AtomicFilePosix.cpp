@@ -33,6 +33,8 @@ public:
     bool create(const QByteArray& folder, mode_t mode);
     void setMode(mode_t mode) const;
     bool write(QByteArrayView bytes);
+    /// Empties the file, to write it afresh.
+    bool restart();
     /// Puts the data on the disk and closes the file.
     bool finish();
     bool renameOver(const QByteArray& target);
@@ -99,6 +101,14 @@ bool TemporaryFile::write(QByteArrayView bytes)
     return true;
 }
 
+bool TemporaryFile::restart()
+{
+    if (::lseek(m_fd, 0, SEEK_SET) != 0 || ::ftruncate(m_fd, 0) != 0) {
+        return fail();
+    }
+    return true;
+}
+
 bool TemporaryFile::finish()
 {
     // The data reach the disk before the rename, as with QSaveFile, so that after a crash the name holds the
@@ -121,6 +131,20 @@ bool TemporaryFile::renameOver(const QByteArray& target)
     }
     m_path.clear();
     return true;
+}
+
+/// Puts the folder's entries on the disk, the rename among them, so that the new file is there after a
+/// power loss too. Returns the errno of a failed sync, or 0. A folder that may be written but not read
+/// cannot be opened to sync; the file's own data are on the disk by then, and that is all that can be done.
+int syncFolder(const QByteArray& folder)
+{
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return errno == EACCES ? 0 : errno;
+    }
+    const int error = ::fsync(fd) != 0 && errno != EINVAL ? errno : 0;
+    ::close(fd);
+    return error;
 }
 
 QByteArray folderOf(const QByteArray& path)
@@ -158,7 +182,7 @@ int lookAt(QByteArray& target, FileStatus& status)
 
 } // namespace
 
-Result<TextFileEncoding> writeTextFileAtomically(const QString& path, QStringView text)
+Result<TextFileEncoding> writeTextFileAtomically(const QString& path, TextPieces text)
 {
     QByteArray target = QFile::encodeName(path);
     FileStatus existing {};
@@ -188,12 +212,16 @@ Result<TextFileEncoding> writeTextFileAtomically(const QString& path, QStringVie
     if (replacing) {
         file.setMode(existing.st_mode & 07777);
     }
-    const TextFileEncoding encoding = chooseEncoding(text);
-    if (!writeEncoded(text, encoding, [&file](QByteArrayView bytes) { return file.write(bytes); }) || !file.finish()
-        || !file.renameOver(target)) {
+    const std::optional<TextFileEncoding> encoding = writeEncoded(
+        text, [&file](QByteArrayView bytes) { return file.write(bytes); }, [&file] { return file.restart(); });
+    text = nullptr;
+    if (!encoding || !file.finish() || !file.renameOver(target)) {
         return failure(file.error(), folder);
     }
-    return encoding;
+    if (const int error = syncFolder(folder); error != 0) {
+        return failure(error, folder);
+    }
+    return *encoding;
 }
 
 } // namespace vardelo

@@ -56,7 +56,7 @@ Result<TextFileEncoding> failed(QSaveFile& file, const QString& path)
 } // namespace
 
 // Where there is no POSIX file interface the temporary file and the rename are QSaveFile's.
-Result<TextFileEncoding> writeTextFileAtomically(const QString& path, QStringView text)
+Result<TextFileEncoding> writeTextFileAtomically(const QString& path, TextPieces text)
 {
     // QSaveFile would write "dir/" + name into a temporary file and then fail on rename with a vague
     // message; a folder standing where the file should go deserves a clear one.
@@ -67,13 +67,14 @@ Result<TextFileEncoding> writeTextFileAtomically(const QString& path, QStringVie
     if (!file.open(QIODevice::WriteOnly)) {
         return failed(file, path);
     }
-    const TextFileEncoding encoding = chooseEncoding(text);
-    if (!writeEncoded(text, encoding,
-            [&file](QByteArrayView bytes) { return file.write(bytes.data(), bytes.size()) == bytes.size(); })
-        || !file.commit()) {
+    const std::optional<TextFileEncoding> encoding = writeEncoded(
+        text, [&file](QByteArrayView bytes) { return file.write(bytes.data(), bytes.size()) == bytes.size(); },
+        [&file] { return file.seek(0) && file.resize(0); });
+    text = nullptr;
+    if (!encoding || !file.commit()) {
         return failed(file, path);
     }
-    return encoding;
+    return *encoding;
 }
 
 } // namespace vardelo

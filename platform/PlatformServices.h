@@ -55,10 +55,19 @@ public:
     /// The folder that plays the part of drive C for saved files, with a trailing separator.
     virtual QString driveRoot() const = 0;
 
-    /// Replaces the file at path with the text, in Windows-1251 where every character fits and as UTF-8
-    /// with a byte-order mark otherwise; says which. An existing file is replaced only by a complete new
-    /// one, so a failure leaves it as it was.
-    virtual Result<TextFileEncoding> writeTextFile(const QString& path, const QString& text) = 0;
+    /// Where the text of a file comes from: walked, on the thread that writes the file, while it is written.
+    using TextSource = TextPieces;
+    /// What became of a file: written in this encoding, or failed for a reason the user can read.
+    using WriteEnded = std::function<void(const Result<TextFileEncoding>&)>;
+
+    /// Replaces the file at path with the text that source gives, off the event loop, which runs on
+    /// meanwhile: the thread that writes walks source as it writes and lets it go once the file is written,
+    /// before it is synced. The text goes in Windows-1251 where every character fits and as UTF-8 with a
+    /// byte-order mark otherwise. An existing file is replaced only by a complete new one that is on the
+    /// disk, so a failure leaves it as it was. ended runs on the event loop once the file is safely written
+    /// or the write has failed; it may run before this returns. Files are written one at a time, and the
+    /// program does not end while one is being written.
+    virtual void writeTextFile(const QString& path, TextSource source, WriteEnded ended) = 0;
 };
 
 } // namespace vardelo

@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
+#include <utility>
+
+#include <QStringEncoder>
 
 namespace vardelo {
 
@@ -66,35 +70,130 @@ std::optional<QByteArray> encodeWindows1251(QStringView text)
     return bytes;
 }
 
-TextFileEncoding chooseEncoding(QStringView text)
+namespace {
+
+/// Gathers encoded bytes and hands them on a megabyte at a time.
+class ByteBuffer final
+{
+public:
+    explicit ByteBuffer(const std::function<bool(QByteArrayView)>& write)
+        : m_bytes(PieceLength, Qt::Uninitialized)
+        , m_write(write)
+    { }
+
+    bool flush()
+    {
+        const bool written = m_used == 0 || m_write(QByteArrayView(m_bytes.constData(), m_used));
+        m_used = 0;
+        return written;
+    }
+    char* end() { return m_bytes.data() + m_used; }
+    void grewTo(char* end) { m_used = end - m_bytes.data(); }
+    qsizetype room() const { return m_bytes.size() - m_used; }
+
+private:
+    QByteArray m_bytes;
+    qsizetype m_used = 0;
+    const std::function<bool(QByteArrayView)>& m_write;
+};
+
+enum class Outcome
+{
+    Written,
+    DoesNotFit,
+    Failed,
+};
+
+Outcome writeWindows1251(const TextPieces& pieces, const std::function<bool(QByteArrayView)>& write)
 {
     const std::array<unsigned char, 0x10000>& reverse = reverseTable();
-    const bool fits = std::all_of(
-        text.begin(), text.end(), [&reverse](QChar c) { return c.unicode() < 0x80 || reverse[c.unicode()] != 0; });
-    return fits ? TextFileEncoding::Windows1251 : TextFileEncoding::Utf8WithBom;
+    ByteBuffer buffer(write);
+    Outcome outcome = Outcome::Written;
+    pieces([&](QStringView piece) {
+        while (!piece.isEmpty()) {
+            if (buffer.room() == 0 && !buffer.flush()) {
+                outcome = Outcome::Failed;
+                return false;
+            }
+            const QStringView part = piece.first(std::min(piece.size(), buffer.room()));
+            char* out = buffer.end();
+            for (const QChar c : part) {
+                const char16_t unit = c.unicode();
+                const unsigned char byte = unit < 0x80 ? static_cast<unsigned char>(unit) : reverse[unit];
+                if (byte == 0 && unit != 0) {
+                    outcome = Outcome::DoesNotFit;
+                    return false;
+                }
+                *out++ = static_cast<char>(byte);
+            }
+            buffer.grewTo(out);
+            piece = piece.sliced(part.size());
+        }
+        return true;
+    });
+    if (outcome == Outcome::Written && !buffer.flush()) {
+        outcome = Outcome::Failed;
+    }
+    return outcome;
 }
 
-bool writeEncoded(QStringView text, TextFileEncoding encoding, const std::function<bool(QByteArrayView)>& write)
+bool writeUtf8(const TextPieces& pieces, const std::function<bool(QByteArrayView)>& write)
 {
-    if (encoding == TextFileEncoding::Utf8WithBom && !write(QByteArrayView("\xEF\xBB\xBF", 3))) {
-        return false;
-    }
-    for (qsizetype from = 0; from < text.size();) {
-        qsizetype length = std::min(PieceLength, text.size() - from);
-        // A surrogate pair split between pieces would become two broken characters in UTF-8.
-        if (from + length < text.size() && text[from + length - 1].isHighSurrogate()) {
-            ++length;
+    ByteBuffer buffer(write);
+    QStringEncoder encoder(QStringEncoder::Utf8, QStringConverter::Flag::Stateless);
+    bool written = true;
+    const auto encode = [&](QStringView text) {
+        while (written && !text.isEmpty()) {
+            written = buffer.room() >= 12 || buffer.flush();
+            // Three bytes at most a unit, so a third of the room always fits; a surrogate pair stays whole.
+            qsizetype length = std::min(text.size(), buffer.room() / 3 - 1);
+            if (length < text.size() && text[length - 1].isHighSurrogate()) {
+                ++length;
+            }
+            buffer.grewTo(encoder.appendToBuffer(buffer.end(), text.first(length)));
+            text = text.sliced(length);
         }
-        const QStringView piece = text.sliced(from, length);
-        const QByteArray bytes = encoding == TextFileEncoding::Windows1251
-            ? encodeWindows1251(piece).value_or(QByteArray())
-            : piece.toUtf8();
-        if (!write(bytes)) {
-            return false;
+    };
+    encode(u"\uFEFF");
+    // A surrogate pair that two pieces split is put together again.
+    std::optional<QChar> high;
+    pieces([&](QStringView piece) {
+        if (high) {
+            const bool pair = !piece.isEmpty() && piece.front().isLowSurrogate();
+            const std::array<QChar, 2> joined {*std::exchange(high, std::nullopt), pair ? piece.front() : QChar()};
+            encode(QStringView(joined.data(), pair ? 2 : 1));
+            piece = piece.sliced(pair ? 1 : 0);
         }
-        from += length;
+        if (!piece.isEmpty() && piece.back().isHighSurrogate()) {
+            high = piece.back();
+            piece.chop(1);
+        }
+        encode(piece);
+        return written;
+    });
+    if (high) {
+        encode(QStringView(&*high, 1));
     }
-    return true;
+    return written && buffer.flush();
+}
+
+} // namespace
+
+std::optional<TextFileEncoding> writeEncoded(
+    const TextPieces& pieces, const std::function<bool(QByteArrayView)>& write, const std::function<bool()>& restart)
+{
+    switch (writeWindows1251(pieces, write)) {
+    case Outcome::Written:
+        return TextFileEncoding::Windows1251;
+    case Outcome::Failed:
+        return std::nullopt;
+    case Outcome::DoesNotFit:
+        break;
+    }
+    if (!restart() || !writeUtf8(pieces, write)) {
+        return std::nullopt;
+    }
+    return TextFileEncoding::Utf8WithBom;
 }
 
 } // namespace vardelo

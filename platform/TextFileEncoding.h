@@ -20,14 +20,15 @@ enum class TextFileEncoding
     Utf8WithBom,
 };
 
-/// Windows-1251 whenever every character fits, so files stay readable by the programs that expect it;
-/// otherwise UTF-8 with a byte-order mark.
-[[nodiscard]] TextFileEncoding chooseEncoding(QStringView text);
+/// Hands a text to piece, a stretch at a time and in order, as long as piece returns true.
+using TextPieces = std::function<void(const std::function<bool(QStringView)>& piece)>;
 
-/// Hands the text to write in the chosen encoding, the byte-order mark first where there is one, a piece
-/// at a time so that a large collection is never held twice in memory. Stops at the first piece that
-/// write refuses and says whether every piece went.
-[[nodiscard]] bool writeEncoded(
-    QStringView text, TextFileEncoding encoding, const std::function<bool(QByteArrayView)>& write);
+/// Hands the text that pieces gives to write, encoded a stretch at a time so that it is never held whole in
+/// another form: as Windows-1251 while every character fits, so that files stay readable by the programs
+/// that expect it, and, from the first character that does not, afresh as UTF-8 with a byte-order mark once
+/// restart() has emptied what was written. Says which encoding it wrote, or nothing when write or restart
+/// failed; pieces is walked once, or twice for UTF-8.
+[[nodiscard]] std::optional<TextFileEncoding> writeEncoded(
+    const TextPieces& pieces, const std::function<bool(QByteArrayView)>& write, const std::function<bool()>& restart);
 
 } // namespace vardelo

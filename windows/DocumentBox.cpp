@@ -1,7 +1,9 @@
 #include "windows/DocumentBox.h"
 
 #include <limits>
+#include <vector>
 
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QScrollBar>
@@ -9,6 +11,7 @@
 #include <QTextDocument>
 
 #include "windows/ExactText.h"
+#include "windows/ReadGate.h"
 
 namespace vardelo {
 
@@ -17,8 +20,13 @@ namespace {
 /// Qt's text documents count in int; one more character than this and positions overflow.
 constexpr qsizetype MaxLength = std::numeric_limits<int>::max() - 1;
 
-/// The most of one appended text the widget takes in one event-loop turn: a few milliseconds of Qt's work.
+/// The most of an appended text the widget takes at once, a few milliseconds of Qt's work; a larger text
+/// waits to be shown over several event-loop turns.
 constexpr qsizetype SliceLength = 32 * 1024;
+
+/// How long one event-loop turn shows waiting texts, a slice at a time: short enough that the capture's
+/// 10 ms tick is never held up by much, long enough that a large entry is soon shown.
+constexpr qint64 TurnBudgetNs = 8'000'000;
 
 Status documentFull()
 {
@@ -49,23 +57,99 @@ template <typename Edit> void editWithoutUndo(QTextDocument* document, Edit edit
 
 } // namespace
 
+/// The document and the texts still to show, as they stood when a read was asked for, read on another thread
+/// a stretch at a time. Until it goes, the box keeps its document as it is.
+class DocumentBox::PendingRead final
+{
+public:
+    PendingRead(DocumentBox& box, std::vector<QString> pending, qsizetype firstShown)
+        : m_box(box)
+        , m_reads(box.m_reads)
+        , m_document(*box.document())
+        , m_pending(std::move(pending))
+        , m_firstShown(firstShown)
+    {
+        m_reads->enter();
+    }
+    ~PendingRead()
+    {
+        // Told while the gate is still shut: once it is open the box may go, and the box, told before the last
+        // read has left, would find it still there and not be told again.
+        m_reads->leave([this] { QMetaObject::invokeMethod(&m_box, &DocumentBox::readsEnded, Qt::QueuedConnection); });
+    }
+    PendingRead(const PendingRead&) = delete;
+    PendingRead& operator=(const PendingRead&) = delete;
+
+    void read(const std::function<bool(QStringView)>& piece) const
+    {
+        bool going = true;
+        forEachExactPiece(m_document, 0, m_document.characterCount() - 1, [&going, &piece](QStringView text) {
+            going = piece(text);
+            return going;
+        });
+        for (std::size_t i = 0; going && i < m_pending.size(); ++i) {
+            going = piece(QStringView(m_pending[i]).sliced(i == 0 ? m_firstShown : 0));
+        }
+    }
+
+private:
+    DocumentBox& m_box;
+    const std::shared_ptr<ReadGate> m_reads;
+    const QTextDocument& m_document;
+    const std::vector<QString> m_pending;
+    const qsizetype m_firstShown;
+};
+
+template <typename Insert> void DocumentBox::showAtEnd(Insert insert)
+{
+    // Qt moves a selection's end that stands where text is inserted; what the program appends must not join
+    // what the user selected, or the next Delete would take the new entry with it.
+    const QTextCursor selection = textCursor();
+    const int anchor = selection.anchor();
+    const int position = selection.position();
+    // What the program appends is not the user's edit to undo. Turning undo off clears what the user could
+    // undo; keeping it would record every appended line and let Ctrl+Z take entries away.
+    editWithoutUndo(document(), [&insert](QTextCursor& cursor) {
+        cursor.movePosition(QTextCursor::End);
+        insert(cursor);
+    });
+    if (anchor != position && (textCursor().anchor() != anchor || textCursor().position() != position)) {
+        QTextCursor kept = textCursor();
+        kept.setPosition(anchor);
+        kept.setPosition(position, QTextCursor::KeepAnchor);
+        // Setting the cursor scrolls to it; the user's view stays where it was.
+        const int scrolled = verticalScrollBar()->value();
+        setTextCursor(kept);
+        verticalScrollBar()->setValue(scrolled);
+    }
+}
+
 DocumentBox::DocumentBox(QWidget* parent)
     : QPlainTextEdit(parent)
+    , m_reads(std::make_shared<ReadGate>())
 {
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_slices.setInterval(0);
-    connect(&m_slices, &QTimer::timeout, this, &DocumentBox::showNextSlice);
+    connect(&m_slices, &QTimer::timeout, this, &DocumentBox::showPendingForAWhile);
+    // Every change, whoever makes it (a key, a cut, a drop, the program), is looked at once it is complete.
+    connect(document(), &QTextDocument::contentsChange, this, &DocumentBox::noteChange);
+    connect(document(), &QTextDocument::contentsChanged, this, &DocumentBox::joinCrThenLfWhereChanged);
 }
 
-DocumentBox::~DocumentBox() = default;
+DocumentBox::~DocumentBox()
+{
+    m_reads->waitUntilFree();
+}
 
 Result<QString> DocumentBox::text() const
 {
-    QString text = exactText(*document());
+    const int shown = shownLength();
+    QString text;
+    text.reserve(exactLength(*document(), 0, shown) + m_pendingLength);
+    appendExactText(text, *document(), 0, shown);
     if (!m_pending.empty()) {
-        text.reserve(text.size() + m_pendingLength);
         text += QStringView(m_pending.front()).sliced(m_pendingShown);
         for (auto it = std::next(m_pending.begin()); it != m_pending.end(); ++it) {
             text += *it;
@@ -79,40 +163,53 @@ Status DocumentBox::setText(const QString& text)
     if (text.size() > MaxLength) {
         return documentFull();
     }
-    if (!m_pending.empty()) {
-        m_pending.clear();
-        m_pendingShown = 0;
-        m_pendingLength = 0;
-        m_slices.stop();
-        setReadOnly(m_readOnlyBeforePending);
-    }
+    waitForReads();
+    m_pending.clear();
+    m_pendingShown = 0;
+    m_pendingLength = 0;
+    m_slices.stop();
     editWithoutUndo(document(), [&text](QTextCursor& cursor) {
         cursor.select(QTextCursor::Document);
         cursor.removeSelectedText();
         insertExactText(cursor, text);
     });
+    updateEditable();
     return Status::success();
 }
 
 Status DocumentBox::append(const QString& text)
 {
-    if (text.size() > MaxLength - shownLength() - m_pendingLength) {
+    return append(text, QString());
+}
+
+Status DocumentBox::append(const QString& first, const QString& second)
+{
+    const qsizetype length = first.size() + second.size();
+    if (length > MaxLength - shownLength() - m_pendingLength) {
         return documentFull();
     }
-    if (!m_pending.empty() || text.size() > SliceLength) {
+    if (m_readsRunning || !m_pending.empty() || length > SliceLength) {
         if (m_pending.empty()) {
             m_followPending = caretAtEnd();
-            m_readOnlyBeforePending = isReadOnly();
-            // The user's edits would land among texts the widget does not show yet.
-            setReadOnly(true);
+        }
+        for (const QString* text : {&first, &second}) {
+            if (!text->isEmpty()) {
+                m_pending.push_back(*text);
+            }
+        }
+        m_pendingLength += length;
+        // The user's edits would land among texts the widget does not show yet.
+        updateEditable();
+        if (!m_readsRunning) {
             m_slices.start();
         }
-        m_pending.push_back(text);
-        m_pendingLength += text.size();
         return Status::success();
     }
     const bool follow = caretAtEnd();
-    showAtEnd(text);
+    showAtEnd([&first, &second](QTextCursor& cursor) {
+        insertExactText(cursor, first);
+        insertExactText(cursor, second);
+    });
     if (follow) {
         moveCursor(QTextCursor::End);
         ensureCursorVisible();
@@ -120,60 +217,119 @@ Status DocumentBox::append(const QString& text)
     return Status::success();
 }
 
-void DocumentBox::showNextSlice()
+TextPieces DocumentBox::readLater()
 {
-    if (m_pending.empty()) {
-        m_slices.stop();
+    m_readsRunning = true;
+    m_slices.stop();
+    updateEditable();
+    const auto read = std::make_shared<const PendingRead>(
+        *this, std::vector<QString>(m_pending.begin(), m_pending.end()), m_pendingShown);
+    return [read](const std::function<bool(QStringView)>& piece) { read->read(piece); };
+}
+
+void DocumentBox::readsEnded()
+{
+    if (!m_readsRunning || m_reads->busy()) {
         return;
     }
+    m_readsRunning = false;
+    updateEditable();
+    if (!m_pending.empty()) {
+        m_slices.start();
+    }
+}
+
+void DocumentBox::waitForReads()
+{
+    // A read takes a moment of another thread; it is waited for rather than given a document that changes.
+    m_reads->waitUntilFree();
+    readsEnded();
+}
+
+void DocumentBox::updateEditable()
+{
+    const bool hold = m_readsRunning || !m_pending.empty();
+    if (hold == m_holdingEdits) {
+        return;
+    }
+    m_holdingEdits = hold;
+    if (hold) {
+        m_readOnlyBeforeHold = isReadOnly();
+        setReadOnly(true);
+    } else {
+        setReadOnly(m_readOnlyBeforeHold);
+    }
+}
+
+void DocumentBox::showPendingForAWhile()
+{
+    if (!m_pending.empty() && !m_readsRunning) {
+        // One change for the whole turn: the widget then lays out the lines it shows once a turn, not once a
+        // slice.
+        QElapsedTimer turn;
+        turn.start();
+        showAtEnd([this, &turn](QTextCursor& cursor) {
+            while (!m_pending.empty() && turn.nsecsElapsed() < TurnBudgetNs) {
+                showNextSlice(cursor);
+            }
+        });
+    }
+    if (!m_pending.empty() && !m_readsRunning) {
+        return;
+    }
+    m_slices.stop();
+    if (m_pending.empty()) {
+        updateEditable();
+        if (m_followPending) {
+            moveCursor(QTextCursor::End);
+            ensureCursorVisible();
+        }
+    }
+}
+
+void DocumentBox::showNextSlice(QTextCursor& cursor)
+{
     const QString& text = m_pending.front();
-    qsizetype length = std::min(SliceLength, text.size() - m_pendingShown);
+    // Small slices, so that a turn ends close to its budget.
+    qsizetype length = std::min(SliceLength / 4, text.size() - m_pendingShown);
     const qsizetype sliceEnd = m_pendingShown + length;
     // A CR LF split between slices would show as two line ends.
     if (length > 0 && sliceEnd < text.size() && text[sliceEnd - 1] == u'\r' && text[sliceEnd] == u'\n') {
         ++length;
     }
-    showAtEnd(QStringView(text).sliced(m_pendingShown, length));
+    insertExactText(cursor, QStringView(text).sliced(m_pendingShown, length));
     m_pendingShown += length;
     m_pendingLength -= length;
-    if (m_pendingShown < text.size()) {
-        return;
-    }
-    m_pending.pop_front();
-    m_pendingShown = 0;
-    if (!m_pending.empty()) {
-        return;
-    }
-    m_slices.stop();
-    setReadOnly(m_readOnlyBeforePending);
-    if (m_followPending) {
-        moveCursor(QTextCursor::End);
-        ensureCursorVisible();
+    if (m_pendingShown == text.size()) {
+        m_pending.pop_front();
+        m_pendingShown = 0;
     }
 }
 
-void DocumentBox::showAtEnd(QStringView text)
+void DocumentBox::noteChange(int from, int /*removed*/, int added)
 {
-    // Qt moves a selection's end that stands where text is inserted; what the program appends must not join
-    // what the user selected, or the next Delete would take the new entry with it.
-    const QTextCursor selection = textCursor();
-    const int anchor = selection.anchor();
-    const int position = selection.position();
-    // What the program appends is not the user's edit to undo. Turning undo off clears what the user could
-    // undo; keeping it would record every appended line and let Ctrl+Z take entries away.
-    editWithoutUndo(document(), [text](QTextCursor& cursor) {
-        cursor.movePosition(QTextCursor::End);
-        insertExactText(cursor, text);
-    });
-    if (anchor != position && (textCursor().anchor() != anchor || textCursor().position() != position)) {
-        QTextCursor kept = textCursor();
-        kept.setPosition(anchor);
-        kept.setPosition(position, QTextCursor::KeepAnchor);
-        // Setting the cursor scrolls to it; the user's view stays where it was.
-        const int scrolled = verticalScrollBar()->value();
-        setTextCursor(kept);
-        verticalScrollBar()->setValue(scrolled);
+    m_changed = m_changed ? std::pair {std::min(m_changed->first, from), std::max(m_changed->second, from + added)}
+                          : std::pair {from, from + added};
+}
+
+void DocumentBox::joinCrThenLfWhereChanged()
+{
+    if (m_joining || !m_changed) {
+        return;
     }
+    const auto [from, to] = *std::exchange(m_changed, std::nullopt);
+    const std::vector<int> lfBreaks = lfBreaksAfterCr(*document(), from, to);
+    if (lfBreaks.empty()) {
+        return;
+    }
+    m_joining = true;
+    // Part of the edit that made the two meet, so that one undo takes back both.
+    QTextCursor cursor(document());
+    cursor.joinPreviousEditBlock();
+    joinWithCrBefore(cursor, lfBreaks);
+    cursor.endEditBlock();
+    m_changed.reset();
+    m_joining = false;
 }
 
 void DocumentBox::keyPressEvent(QKeyEvent* event)
@@ -222,7 +378,7 @@ void DocumentBox::insertFromMimeData(const QMimeData* source)
 
 void DocumentBox::insertAtCaret(QStringView exact)
 {
-    if (exact.size() > MaxLength - shownLength() - m_pendingLength) {
+    if (m_readsRunning || exact.size() > MaxLength - shownLength() - m_pendingLength) {
         return;
     }
     // One step to undo: the selection it replaced comes back with it.

@@ -114,10 +114,21 @@ Result<QString> MainWindow::readDocument() const
     return m_capture->readDocument();
 }
 
+TextPieces MainWindow::readDocumentLater()
+{
+    return m_document->readLater();
+}
+
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    // Nothing of the program may stay behind, hidden or not: the other windows go first.
-    m_windows.closeSave();
+    // Nothing of the program may stay behind, hidden or not: the other windows go first. A file still being
+    // written is finished first: the program closes once it is safely written, and stays open, with the
+    // collection, when the write fails.
+    if (!m_windows.closeSave()) {
+        m_windows.closeMainOnceSaved();
+        event->ignore();
+        return;
+    }
     m_windows.closeSplash();
     m_platform.clipboard().setChangeListener({});
     m_captureTimer->stop();

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include <QWidget>
 
 #include "collect/CaptureRule.h"
+#include "platform/TextFileEncoding.h"
 
 class QLabel;
 
@@ -29,6 +31,8 @@ public:
 
     /// The collection document as it stands now.
     Result<QString> readDocument() const;
+    /// The collection document as it stands now, read on another thread: see DocumentBox::readLater().
+    TextPieces readDocumentLater();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -1,5 +1,7 @@
 #include "windows/ProgramWindows.h"
 
+#include <utility>
+
 #include "windows/MainWindow.h"
 #include "windows/SaveWindow.h"
 
@@ -40,6 +42,7 @@ SaveWindow& ProgramWindows::showSave()
     if (m_save == nullptr) {
         m_save = new SaveWindow(m_platform, *this); // deletes itself when closed, or here at the end
         track(m_save);
+        connect(save(), &SaveWindow::saveEnded, this, &ProgramWindows::saveEnded);
         m_save->show();
     } else if (!m_save->isVisible()) {
         save()->showAgain();
@@ -52,10 +55,18 @@ SaveWindow* ProgramWindows::save() const
     return static_cast<SaveWindow*>(m_save.data());
 }
 
-void ProgramWindows::closeSave()
+bool ProgramWindows::closeSave()
 {
     if (m_save != nullptr) {
         m_save->close();
+    }
+    return m_save == nullptr || !save()->isSaving();
+}
+
+void ProgramWindows::saveEnded(bool written)
+{
+    if (std::exchange(m_closeMainOnceSaved, false) && written && m_main != nullptr) {
+        m_main->close();
     }
 }
 

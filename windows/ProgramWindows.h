@@ -30,8 +30,11 @@ public:
     SaveWindow& showSave();
     /// The save window, or nullptr when it does not exist.
     SaveWindow* save() const;
-    /// Closes the save window if it is open; does nothing otherwise.
-    void closeSave();
+    /// Closes the save window if it is open; does nothing otherwise. False when the window is writing a file:
+    /// it closes once the file is written.
+    bool closeSave();
+    /// Closes the main window once the file being written is safely written; a failed write leaves it open.
+    void closeMainOnceSaved() { m_closeMainOnceSaved = true; }
 
     /// Starts tracking the splash window, which the start-up creates.
     void adoptSplash(QWidget* splash);
@@ -50,6 +53,7 @@ Q_SIGNALS:
 private:
     void track(QWidget* window);
     void forget(QObject* window);
+    void saveEnded(bool written);
 
     PlatformServices& m_platform;
     // Held as plain widgets: while a window is being destroyed it is no longer a MainWindow or SaveWindow,
@@ -57,6 +61,7 @@ private:
     QPointer<QWidget> m_splash;
     QPointer<QWidget> m_main;
     QPointer<QWidget> m_save;
+    bool m_closeMainOnceSaved = false;
 };
 
 } // namespace vardelo

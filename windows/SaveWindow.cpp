@@ -1,8 +1,12 @@
 #include "windows/SaveWindow.h"
 
+#include <utility>
+
+#include <QCloseEvent>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QToolButton>
 
 #include "platform/PlatformServices.h"
@@ -73,33 +77,71 @@ void SaveWindow::showAgain()
     m_name->selectAll();
 }
 
+void SaveWindow::closeEvent(QCloseEvent* event)
+{
+    if (m_saving) {
+        m_closeWhenSaved = true;
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
 void SaveWindow::Command1_Click()
 {
+    if (m_saving) {
+        return;
+    }
     const QString name = m_name->text();
     const Result<QString> path = m_location.pathFor(name);
     if (!path.ok()) {
         showError(m_location.requestedPath(name), path.reason());
         return;
     }
-    const MainWindow* main = m_windows.main();
-    const Result<QString> document
-        = main != nullptr ? main->readDocument() : Result<QString>::failure(QStringLiteral("Документ не открыт."));
-    if (!document.ok()) {
-        showError(path.value(), document.reason());
+    MainWindow* main = m_windows.main();
+    if (main == nullptr) {
+        showError(path.value(), QStringLiteral("Документ не открыт."));
         return;
     }
-    const Result<TextFileEncoding> written = m_platform.writeTextFile(path.value(), document.value());
+    setSaving(true);
+    // The document is taken as it stands now and read on the thread that writes the file; the program goes
+    // on meanwhile, and the confirmation comes once the file is safely written.
+    m_platform.writeTextFile(path.value(), main->readDocumentLater(),
+        [window = QPointer<SaveWindow>(this), path = path.value()](const Result<TextFileEncoding>& written) {
+            if (window != nullptr) {
+                window->saveEndedAs(path, written);
+            }
+        });
+}
+
+void SaveWindow::saveEndedAs(const QString& path, const Result<TextFileEncoding>& written)
+{
+    setSaving(false);
     if (!written.ok()) {
-        showError(path.value(), written.reason());
+        // A close asked for meanwhile is not carried out: the user learns that the file is not there while
+        // the collection is still at hand.
+        m_closeWhenSaved = false;
+        showError(path, written.reason());
+        Q_EMIT saveEnded(false);
         return;
     }
-    QString message = m_location.savedMessage(path.value());
+    QString message = m_location.savedMessage(path);
     if (written.value() == TextFileEncoding::Utf8WithBom) {
         message += QStringLiteral("\nФайл записан в кодировке UTF-8, потому что в тексте есть символы, "
                                   "которых нет в кодировке Windows-1251.");
     }
     m_platform.showMessage({Message::Icon::Information, QStringLiteral("Оповещение!"), message});
     hide();
+    if (std::exchange(m_closeWhenSaved, false)) {
+        close();
+    }
+    Q_EMIT saveEnded(true);
+}
+
+void SaveWindow::setSaving(bool saving)
+{
+    m_saving = saving;
+    findChild<QToolButton*>(QStringLiteral("Command1"))->setEnabled(!saving);
 }
 
 void SaveWindow::showError(const QString& path, const QString& reason)

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+#include "platform/TextFileEncoding.h"
 #include "windows/SaveLocation.h"
 
 class QLabel;
@@ -25,9 +26,21 @@ public:
 
     /// Shows the window again with the name it had, ready for a new name.
     void showAgain();
+    /// Whether a file is being written. Meanwhile the window's button does nothing, and closing the window
+    /// waits for the file: the window closes once it is written and stays open when the write fails.
+    bool isSaving() const { return m_saving; }
+
+Q_SIGNALS:
+    /// A save has ended: the file is safely written, or not.
+    void saveEnded(bool written);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void Command1_Click();
+    void saveEndedAs(const QString& path, const Result<TextFileEncoding>& written);
+    void setSaving(bool saving);
     void showError(const QString& path, const QString& reason);
 
     PlatformServices& m_platform;
@@ -35,6 +48,8 @@ private:
     SaveLocation m_location;
     QLabel* m_label = nullptr;
     QLineEdit* m_name = nullptr;
+    bool m_saving = false;
+    bool m_closeWhenSaved = false;
 };
 
 } // namespace vardelo

@@ -99,10 +99,30 @@ void FakePlatform::showMessage(const Message& message)
     }
 }
 
-Result<TextFileEncoding> FakePlatform::writeTextFile(const QString& path, const QString& text)
+void FakePlatform::writeTextFile(const QString& path, TextSource source, WriteEnded ended)
 {
+    QString text;
+    source([&text](QStringView piece) {
+        text += piece;
+        return true;
+    });
+    source = nullptr;
+    m_heldWrites.push_back({path, std::move(text), std::move(ended)});
+    if (!m_holdWrites) {
+        finishWrite();
+    }
+}
+
+bool FakePlatform::finishWrite()
+{
+    if (m_heldWrites.empty()) {
+        return false;
+    }
+    const HeldWrite write = std::move(m_heldWrites.front());
+    m_heldWrites.pop_front();
     // Real files: the save tests need real failures (full, read-only, missing folders) anyway.
-    return writeTextFileAtomically(path, text);
+    write.ended(writeTextFileAtomically(write.path, write.text));
+    return true;
 }
 
 } // namespace vardelo

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <map>
 #include <optional>
@@ -28,7 +29,8 @@ public:
     Status print(const QString& document) override;
     void showMessage(const Message& message) override;
     QString driveRoot() const override { return m_driveRoot; }
-    Result<TextFileEncoding> writeTextFile(const QString& path, const QString& text) override;
+    /// Reads the text at once and lets the source go, and writes the file (a real one) now, or when told to.
+    void writeTextFile(const QString& path, TextSource source, WriteEnded ended) override;
 
     /// Moves the clock on, running every timer tick that falls due, in time order.
     void advance(std::chrono::milliseconds duration);
@@ -46,6 +48,12 @@ public:
     const std::vector<Message>& messages() const { return m_messages; }
     /// Runs while a message is "open", before showMessage returns: lets a test act during a modal box.
     void setWhileMessageOpen(std::function<void(const Message&)> hook) { m_whileMessageOpen = std::move(hook); }
+
+    /// From now on a file is read but waits to be written until finishWrite(): lets a test act while a file
+    /// is being written.
+    void holdWrites() { m_holdWrites = true; }
+    /// Writes the oldest waiting file and tells how it ended; false when none waits.
+    bool finishWrite();
 
 private:
     class FakeTimer;
@@ -68,6 +76,14 @@ private:
     std::vector<QString> m_printed;
     std::vector<Message> m_messages;
     std::function<void(const Message&)> m_whileMessageOpen;
+    struct HeldWrite
+    {
+        QString path;
+        QString text;
+        WriteEnded ended;
+    };
+    bool m_holdWrites = false;
+    std::deque<HeldWrite> m_heldWrites;
 };
 
 } // namespace vardelo

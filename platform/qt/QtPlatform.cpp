@@ -7,7 +7,6 @@
 #include <QPointer>
 #include <QTime>
 
-#include "platform/AtomicFile.h"
 #include "platform/TimeOfDayFormat.h"
 #include "platform/qt/DocumentPrinter.h"
 #include "platform/qt/QtTimer.h"
@@ -59,9 +58,9 @@ QString QtPlatform::driveRoot() const
 #endif
 }
 
-Result<TextFileEncoding> QtPlatform::writeTextFile(const QString& path, const QString& text)
+void QtPlatform::writeTextFile(const QString& path, TextSource source, WriteEnded ended)
 {
-    return writeTextFileAtomically(path, text);
+    m_files.write(path, std::move(source), std::move(ended));
 }
 
 } // namespace vardelo

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "platform/PlatformServices.h"
+#include "platform/qt/BackgroundFileWriter.h"
 
 namespace vardelo {
 
@@ -23,10 +24,11 @@ public:
     Status print(const QString& document) override;
     void showMessage(const Message& message) override;
     QString driveRoot() const override;
-    Result<TextFileEncoding> writeTextFile(const QString& path, const QString& text) override;
+    void writeTextFile(const QString& path, TextSource source, WriteEnded ended) override;
 
 private:
     std::unique_ptr<ClipboardReader> m_clipboard;
+    BackgroundFileWriter m_files;
 };
 
 } // namespace vardelo

@@ -1,8 +1,9 @@
 # Debian packages the project needs, and a function that installs those that are missing.
 
-# To build and run the program; qt6-translations-l10n gives Qt's own texts in Russian.
-RUN_PACKAGES=(cmake g++ make qt6-base-dev libgl-dev libegl-dev libxcb1-dev libxcb-xfixes0-dev pkg-config
-    libwayland-dev libwayland-bin qt6-wayland qt6-translations-l10n fonts-dejavu-core)
+# To build and run the program; qt6-base-private-dev has the text document's own headers that reading the
+# collection in one pass uses, qt6-translations-l10n gives Qt's own texts in Russian.
+RUN_PACKAGES=(cmake g++ make qt6-base-dev qt6-base-private-dev libgl-dev libegl-dev libxcb1-dev libxcb-xfixes0-dev
+    pkg-config libwayland-dev libwayland-bin qt6-wayland qt6-translations-l10n fonts-dejavu-core)
 
 # To run every test: an X server, a Wayland compositor, programs that copy and click, a printer and its tools,
 # packaging checks.

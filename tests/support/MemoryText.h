@@ -8,6 +8,8 @@ namespace vardelo::test {
 class MemoryText final : public CollectionDocument
 {
 public:
+    using CollectionDocument::append;
+
     Result<QString> text() const override
     {
         if (failReads) {

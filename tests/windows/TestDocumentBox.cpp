@@ -1,3 +1,6 @@
+#include <atomic>
+#include <thread>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QInputMethodEvent>
@@ -20,7 +23,7 @@ bool isLineEnd(QChar c)
     return c == u'\n' || c == u'\r' || c == u'\u2029' || c == u'\uFDD0' || c == u'\uFDD1';
 }
 
-/// What a Qt text widget shows for an exact text: one paragraph separator for each line end, CR LF included.
+/// What the box shows for an exact text: one paragraph separator for each line end, CR LF included.
 QString shownFormOf(const QString& exact)
 {
     QString shown = exact;
@@ -32,8 +35,9 @@ QString shownFormOf(const QString& exact)
 }
 
 /// What the user has done to the box, as a list of what stands at each position the widget has: one
-/// character, or the line end that one break stands for. Undo may take back several steps at once, as Qt
-/// joins typing, so it is checked to land on a state the user saw before.
+/// character, or the line end that one break stands for. A CR that comes to stand before an LF makes one
+/// CR LF with it, as in the saved file. Undo may take back several steps at once, as Qt joins typing, so it
+/// is checked to land on a state the user saw before.
 class Model final
 {
 public:
@@ -68,16 +72,12 @@ public:
     {
         m_undo.append(m_cells);
         m_redo.clear();
-        m_cells.remove(from, to - from);
-        const Cells added = cellsOf(exact);
-        for (qsizetype i = 0; i < added.size(); ++i) {
-            m_cells.insert(from + i, added.at(i));
-        }
+        m_cells = cellsOf(this->exact(0, from) + exact + this->exact(to, int(size())));
     }
     /// The program appends, or empties the box: neither is undone, and what the user could undo is gone.
     void append(const QString& exact)
     {
-        m_cells += cellsOf(exact);
+        m_cells = cellsOf(this->exact() + exact);
         forgetHistory();
     }
     void clear()
@@ -85,9 +85,6 @@ public:
         m_cells.clear();
         forgetHistory();
     }
-
-    /// The last two edits were one step of the user's.
-    void joinLastTwoSteps() { m_undo.removeLast(); }
 
     /// Undo (or redo) changed the box to this: it must be a state the user had, most recent first.
     bool moveThroughHistory(bool undo, const QString& exactNow)
@@ -191,7 +188,8 @@ private:
     /// Text a user copies elsewhere: letters and every kind of line end, NUL, NBSP and U+2028 among them.
     QString randomText(int length)
     {
-        static const QStringList pieces {"a", "Ж", "\r\n", "\n", "\r", "\r\r\n", QStringLiteral("\u2029"),
+        // A CR and an LF a character apart, so that deleting the character makes them meet.
+        static const QStringList pieces {"a", "Ж", "\r\n", "\n", "\r", "\r\r\n", "\ra\n", QStringLiteral("\u2029"),
             QStringLiteral("\u2028"), QStringLiteral("\u00A0"), QString(QChar(0)), QStringLiteral("\uFDD0"), "\t", " "};
         QString text;
         for (int i = 0; i < length; ++i) {
@@ -312,7 +310,7 @@ private:
         target.setPosition(m_random.bounded(shown + 1));
         const QPoint at = m_box.cursorRect(target).center();
         const int landing = m_box.cursorForPosition(at).position();
-        if (!editable || from == to || (landing > from && landing < to)) {
+        if (!editable || from == to || (landing >= from && landing <= to)) {
             return QStringLiteral("no drop");
         }
         // The box's own copy gives what a drag carries.
@@ -334,10 +332,11 @@ private:
         selected.setPosition(to + shift, QTextCursor::KeepAnchor);
         selected.removeSelectedText();
         step.endEditBlock();
-        m_model.edit(from, to, QString());
-        const int inserted = landing <= from ? landing : landing - (to - from);
-        m_model.edit(inserted, inserted, m_clipboard);
-        m_model.joinLastTwoSteps();
+        const int size = int(m_model.size());
+        m_model.edit(0, size,
+            landing < from
+                ? m_model.exact(0, landing) + m_clipboard + m_model.exact(landing, from) + m_model.exact(to, size)
+                : m_model.exact(0, from) + m_model.exact(to, landing) + m_clipboard + m_model.exact(landing, size));
         return QStringLiteral("move %1..%2 to %3").arg(from).arg(to).arg(landing);
     }
 
@@ -478,18 +477,16 @@ private Q_SLOTS:
         box.setReadOnly(readOnlyBefore);
         QVERIFY(box.append(QStringLiteral("start")).ok());
         QString expected = QStringLiteral("start");
-        QString shown = expected;
         for (const QString& piece : pieces) {
             QVERIFY(box.append(piece).ok());
             expected += piece;
-            shown += shownFormOf(piece);
         }
         QCOMPARE(box.text().value(), expected);
         QVERIFY(box.isReadOnly());
         QTRY_VERIFY_WITH_TIMEOUT(box.isShowingEverything(), 20000);
         QCOMPARE(box.isReadOnly(), readOnlyBefore);
         QCOMPARE(box.text().value(), expected);
-        QCOMPARE(box.document()->toRawText(), shown);
+        QCOMPARE(box.document()->toRawText(), shownFormOf(expected));
     }
 
     void setTextDropsWhatIsNotShownYet()
@@ -502,6 +499,56 @@ private Q_SLOTS:
         QTest::qWait(50); // no slice of the old text may turn up late
         QCOMPARE(box.text().value(), QStringLiteral("new\r\ntext"));
         QCOMPARE(box.document()->toRawText(), QStringLiteral("new\u2029text"));
+    }
+
+    void aReadElsewhereSeesTheMomentItWasAskedFor()
+    {
+        DocumentBox box;
+        QVERIFY(box.append(QStringLiteral("a")).ok());
+        QVERIFY(box.append(QString(100'000, u'z')).ok());
+        const QString before = box.text().value();
+        TextPieces read = box.readLater();
+        // Nothing changes the widget's document until the read has run: what was still to show waits, and so
+        // does a new entry.
+        QVERIFY(box.append(QStringLiteral("b")).ok());
+        QTest::qWait(50);
+        QVERIFY(!box.isShowingEverything());
+        QVERIFY(box.isReadOnly());
+        QString readThere;
+        read([&readThere](QStringView piece) {
+            readThere += piece;
+            return true;
+        });
+        QCOMPARE(readThere, before);
+        read = nullptr;
+        QTRY_VERIFY(box.isShowingEverything());
+        QVERIFY(!box.isReadOnly());
+        QCOMPARE(box.text().value(), before + QStringLiteral("b"));
+    }
+
+    void aReadOnAnotherThreadEndsTheHold()
+    {
+        // However the two threads meet, the box learns that the read has ended, and the read sees the text.
+        DocumentBox box;
+        QVERIFY(box.append(QStringLiteral("a\r\nb")).ok());
+        for (int i = 0; i < 300; ++i) {
+            std::atomic<bool> ended = false;
+            QString readThere;
+            std::thread elsewhere([&ended, &readThere, read = box.readLater()]() mutable {
+                read([&readThere](QStringView piece) {
+                    readThere += piece;
+                    return true;
+                });
+                read = nullptr;
+                ended = true;
+            });
+            while (!ended) {
+                QCoreApplication::processEvents();
+            }
+            elsewhere.join();
+            QTRY_VERIFY_WITH_TIMEOUT(!box.isReadOnly(), 1000);
+            QCOMPARE(readThere, QStringLiteral("a\r\nb"));
+        }
     }
 
     void caretAtTheEndFollowsALargeAppend()

@@ -294,6 +294,54 @@ private Q_SLOTS:
         QCOMPARE(fileBytes(m_home->path() + QStringLiteral("/Безымянный.txt")), Sep.toUtf8() + "while open");
     }
 
+    void theProgramGoesOnWhileAFileIsWritten_data()
+    {
+        QTest::addColumn<QString>("meanwhile");
+        QTest::addColumn<bool>("writeFails");
+        QTest::newRow("a copy") << "copy" << false;
+        QTest::newRow("Save again") << "save" << false;
+        QTest::newRow("Close") << "close" << false;
+        QTest::newRow("Close, and the write fails") << "close" << true;
+    }
+    void theProgramGoesOnWhileAFileIsWritten()
+    {
+        QFETCH(QString, meanwhile);
+        QFETCH(bool, writeFails);
+        QVERIFY(QDir(m_home->path()).mkdir(QStringLiteral("sub")));
+        const QString path = m_home->path() + QStringLiteral("/sub/x.txt");
+        copy(QStringLiteral("before"));
+        m_platform->holdWrites();
+        saveAs(QStringLiteral("sub\\x"));
+        copy(QStringLiteral("during"));
+        if (meanwhile == QLatin1String("save")) {
+            QTest::mouseClick(m_windows->save()->findChild<QToolButton*>(QStringLiteral("Command1")), Qt::LeftButton);
+        } else if (meanwhile == QLatin1String("close")) {
+            clickMain("Command3");
+            flushDeletes();
+            QVERIFY(m_windows->main() != nullptr && m_windows->save() != nullptr);
+        }
+        if (writeFails) {
+            QVERIFY(QDir(m_home->path()).rmdir(QStringLiteral("sub")));
+        }
+        // Nothing is told, nor replaced, before the file is written.
+        QVERIFY(m_platform->messages().empty());
+        QVERIFY(!QFile::exists(path));
+
+        QVERIFY(m_platform->finishWrite());
+        QVERIFY(!m_platform->finishWrite());
+        QCOMPARE(m_platform->messages().size(), 1u);
+        QCOMPARE(m_platform->messages().back().icon, writeFails ? Message::Icon::Warning : Message::Icon::Information);
+        if (!writeFails) {
+            // The document as it stood when Save was pressed.
+            QCOMPARE(fileBytes(path), Sep.toUtf8() + "before");
+        }
+        flushDeletes();
+        QCOMPARE(m_windows->anyOpen(), meanwhile != QLatin1String("close") || writeFails);
+        if (m_windows->main() != nullptr) {
+            QCOMPARE(document(), Sep + "before" + Sep + "during");
+        }
+    }
+
     void helpShowsFourLinesAndCaptureGoesOnMeanwhile()
     {
         m_platform->setWhileMessageOpen([this](const Message&) { copy(QStringLiteral("during help")); });

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <functional>
+
+#include <QString>
+
+namespace vardelo::bench {
+
+/// Lines of Russian and Latin text with CR LF, all of it encodable in Windows-1251.
+QString sampleText(qsizetype characters);
+
+/// Runs the event loop for ms milliseconds.
+void runFor(int ms);
+/// Runs the event loop until done() holds, or for timeoutMs at most; says whether it held.
+bool runUntil(const std::function<bool()>& done, int timeoutMs);
+
+/// The most memory this process has held so far (VmHWM), in KiB; 0 where the system does not say.
+qint64 peakMemoryKb();
+
+} // namespace vardelo::bench

@@ -1,0 +1,325 @@
+#include "bench/LargeDocumentBench.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include <QApplication>
+#include <QFile>
+#include <QHash>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextDocument>
+#include <QTimer>
+#include <QToolButton>
+
+#include "bench/BenchSupport.h"
+#include "collect/CaptureRule.h"
+#include "platform/qt/QtPlatform.h"
+#include "windows/DocumentBox.h"
+#include "windows/HiddenTextBox.h"
+#include "windows/MainWindow.h"
+#include "windows/ProgramWindows.h"
+#include "windows/SaveWindow.h"
+
+namespace vardelo::bench {
+
+namespace {
+
+constexpr qsizetype MB = 1024 * 1024;
+const QString SaveChild = QStringLiteral("save-53mb");
+const QString ShowChild = QStringLiteral("show-30mb");
+
+qint64 nowNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+/// A clipboard whose text is set by hand, which tells the program when it changes, as the real readers do.
+class CopiedText final : public ClipboardReader
+{
+public:
+    Result<ClipboardContent> read() override { return ClipboardContent {m_text, false}; }
+    void copy(const QString& text)
+    {
+        m_text = text;
+        notifyChange();
+    }
+
+private:
+    QString m_text;
+};
+
+/// The program's real platform, but for message boxes, which are recorded with the moment they came.
+class RecordingPlatform final : public PlatformServices
+{
+public:
+    RecordingPlatform()
+        : m_clipboard(new CopiedText)
+        , m_real(std::unique_ptr<ClipboardReader>(m_clipboard))
+    { }
+
+    CopiedText& copied() { return *m_clipboard; }
+    const std::vector<std::pair<Message, qint64>>& messages() const { return m_messages; }
+
+    ClipboardReader& clipboard() override { return m_real.clipboard(); }
+    std::unique_ptr<Timer> createTimer(std::chrono::milliseconds interval, std::function<void()> onTick) override
+    {
+        return m_real.createTimer(interval, std::move(onTick));
+    }
+    QString timeOfDay() const override { return m_real.timeOfDay(); }
+    std::chrono::milliseconds untilNextSecond() const override { return m_real.untilNextSecond(); }
+    Status print(const QString& document) override { return m_real.print(document); }
+    void showMessage(const Message& message) override { m_messages.emplace_back(message, nowNs()); }
+    QString driveRoot() const override { return m_real.driveRoot(); }
+    void writeTextFile(const QString& path, TextSource source, WriteEnded ended) override
+    {
+        m_real.writeTextFile(path, std::move(source), std::move(ended));
+    }
+
+private:
+    CopiedText* m_clipboard;
+    QtPlatform m_real;
+    std::vector<std::pair<Message, qint64>> m_messages;
+};
+
+/// The longest time between two ticks of a timer, from when it is started: what the event loop was kept
+/// from running for, plus the interval.
+class TickGaps final
+{
+public:
+    explicit TickGaps(int intervalMs)
+    {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(intervalMs);
+        QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] {
+            const qint64 now = nowNs();
+            m_longestNs = std::max(m_longestNs, now - m_lastNs);
+            m_lastNs = now;
+            if (onTick) {
+                onTick();
+            }
+        });
+    }
+
+    void start()
+    {
+        m_lastNs = nowNs();
+        m_longestNs = 0;
+        m_timer.start();
+    }
+    double longestMs() const { return double(m_longestNs) / 1e6; }
+
+    std::function<void()> onTick;
+
+private:
+    QTimer m_timer;
+    qint64 m_lastNs = 0;
+    qint64 m_longestNs = 0;
+};
+
+struct Program
+{
+    RecordingPlatform platform;
+    ProgramWindows windows {platform};
+    MainWindow& main = windows.showMain();
+    DocumentBox& box = *main.findChild<DocumentBox*>(QStringLiteral("vardelo"));
+    const HiddenTextBox& lastCaptured = *main.findChild<HiddenTextBox*>(QStringLiteral("TTT"));
+
+    bool captured(const QString& text) const { return lastCaptured.text().value() == text; }
+    /// Copies the text and waits until it is collected and shown.
+    bool copyAndWait(const QString& text)
+    {
+        platform.copied().copy(text);
+        return runUntil([&] { return captured(text) && box.isShowingEverything(); }, 120000);
+    }
+};
+
+double medianMs(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.at(values.size() / 2);
+}
+
+/// The program with a 53 MB collection built by captures of 1 MB: saving it while a copy is made, then
+/// reading it.
+int runSaveChild()
+{
+    Program program;
+    const QString entry = sampleText(MB);
+    for (int i = 0; i < 53; ++i) {
+        if (!program.copyAndWait(QStringLiteral("%1 ").arg(i) + entry)) {
+            return 1;
+        }
+    }
+    SaveWindow& save = program.windows.showSave();
+    save.findChild<QLineEdit*>(QStringLiteral("names"))->setText(QStringLiteral("bench"));
+    const QString during = QStringLiteral("copied during the save");
+    std::optional<qint64> capturedAt;
+    TickGaps turns(1);
+    turns.onTick = [&] {
+        if (!capturedAt && program.captured(during)) {
+            capturedAt = nowNs();
+        }
+    };
+    turns.start();
+    qint64 pressedAt = 0;
+    QTimer::singleShot(0, [&] {
+        pressedAt = nowNs();
+        save.findChild<QToolButton*>(QStringLiteral("Command1"))->click();
+        QTimer::singleShot(0, [&] { program.platform.copied().copy(during); });
+    });
+    if (!runUntil([&] { return !program.platform.messages().empty(); }, 60000)) {
+        return 1;
+    }
+    const auto& [message, toldAt] = program.platform.messages().front();
+    const double longestGap = turns.longestMs();
+    runUntil([&] { return capturedAt.has_value(); }, 5000);
+    // Building the collection and saving it; a full read, as Print makes, comes on top.
+    std::printf("peak-kb %lld\n", peakMemoryKb());
+    const QString path = program.platform.driveRoot() + QStringLiteral("bench.txt");
+    std::printf("save %f\nsave-ok %d\nsaved-bytes %lld\nsave-longest-gap %f\ncaptured-before-end %f\n",
+        double(toldAt - pressedAt) / 1e6, message.icon == Message::Icon::Information ? 1 : 0,
+        static_cast<long long>(QFile(path).size()), longestGap,
+        capturedAt && program.main.readDocument().value().endsWith(CaptureRule::separator() + during)
+            ? double(toldAt - *capturedAt) / 1e6
+            : -1.0);
+    QFile::remove(path);
+
+    std::vector<double> raw;
+    std::vector<double> exact;
+    qsizetype documentChars = 0;
+    for (int i = 0; i < 3; ++i) {
+        // Each text goes after its time is taken, as freeing it is no part of reading.
+        qint64 start = nowNs();
+        QString text = program.box.document()->toRawText();
+        raw.push_back(double(nowNs() - start) / 1e6);
+        text.clear();
+        start = nowNs();
+        text = program.box.text().value();
+        exact.push_back(double(nowNs() - start) / 1e6);
+        documentChars = text.size();
+    }
+    std::printf("raw-read %f\nexact-read %f\ndocument-chars %lld\n", medianMs(raw), medianMs(exact),
+        static_cast<long long>(documentChars));
+
+    return 0;
+}
+
+/// The program's main window, shown, capturing an entry of 30 MB in UTF-8: how long until the box shows all
+/// of it, and the longest gap between the capture's 10 ms ticks meanwhile.
+int runShowChild()
+{
+    Program program;
+    if (!program.copyAndWait(QStringLiteral("first"))) {
+        return 1;
+    }
+    // 30 MB as it comes through the clipboard, in UTF-8, as in the X11 table.
+    QByteArray utf8 = sampleText(MB).toUtf8().repeated(30);
+    utf8.truncate(30 * MB);
+    const QString large = QString::fromUtf8(utf8);
+    TickGaps ticks(10);
+    ticks.start();
+    const qint64 copiedAt = nowNs();
+    program.platform.copied().copy(large);
+    if (!runUntil([&] { return program.captured(large) && program.box.isShowingEverything(); }, 60000)) {
+        return 1;
+    }
+    std::printf("shown %f\nshown-longest-gap %f\n", double(nowNs() - copiedAt) / 1e6, ticks.longestMs());
+    return 0;
+}
+
+QString ms(double value)
+{
+    return value < 0 ? QStringLiteral("failed") : QStringLiteral("%1 ms").arg(value, 0, 'f', value < 100 ? 1 : 0);
+}
+
+QString verdict(bool pass)
+{
+    return pass ? QStringLiteral("PASS") : QStringLiteral("MISS");
+}
+
+void row(const QString& measure, const QString& figure, const QString& goal, const QString& result)
+{
+    std::printf("| %-58s | %-16s | %-24s | %-4s |\n", qPrintable(measure), qPrintable(figure), qPrintable(goal),
+        qPrintable(result));
+}
+
+QHash<QByteArray, double> runChild(const QString& mode)
+{
+    QTemporaryDir home;
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // The saved file goes to the home folder.
+    environment.insert(QStringLiteral("HOME"), home.path());
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), mode});
+    child.waitForFinished(600000);
+    QHash<QByteArray, double> figures;
+    for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
+        const QList<QByteArray> pair = line.split(' ');
+        if (pair.size() == 2) {
+            figures.insert(pair.at(0), pair.at(1).toDouble());
+        }
+    }
+    return figures;
+}
+
+} // namespace
+
+bool isLargeDocumentChild(const QString& mode)
+{
+    return mode == SaveChild || mode == ShowChild;
+}
+
+int runLargeDocumentChild(const QString& mode)
+{
+    return mode == SaveChild ? runSaveChild() : runShowChild();
+}
+
+void printLargeDocumentTable()
+{
+    const QHash<QByteArray, double> save = runChild(SaveChild);
+    const QHash<QByteArray, double> show = runChild(ShowChild);
+    const auto value
+        = [](const QHash<QByteArray, double>& figures, const char* name) { return figures.value(name, -1); };
+
+    std::printf("\nThe program's own windows with a large collection (a document built by captures of 1 MB, shown "
+                "in the main window; the confirmation box recorded instead of shown).\n\n");
+    row("measure", "figure", "goal", "");
+    std::printf("|%s|%s|%s|%s|\n", QByteArray(60, '-').constData(), QByteArray(18, '-').constData(),
+        QByteArray(26, '-').constData(), QByteArray(6, '-').constData());
+    const double documentMb = value(save, "document-chars") / double(MB);
+    const double raw = value(save, "raw-read");
+    const double exact = value(save, "exact-read");
+    row(QStringLiteral("read the box's exact text, %1 M characters (median of 3)").arg(documentMb, 0, 'f', 0),
+        ms(exact), QStringLiteral("<= 2 x raw (%1)").arg(ms(2 * raw)), verdict(exact >= 0 && exact <= 2 * raw));
+    row("  Qt's raw text of the same document (toRawText)", ms(raw), "-", "-");
+    const double saveMs = value(save, "save");
+    row(QStringLiteral("save it (%1 MB as Windows-1251): press to confirmation")
+            .arg(value(save, "saved-bytes") / double(MB), 0, 'f', 0),
+        ms(saveMs), "<= 150 ms", verdict(value(save, "save-ok") == 1 && saveMs >= 0 && saveMs <= 150));
+    const double gap = value(save, "save-longest-gap");
+    row("  longest gap between 1 ms ticks meanwhile", ms(gap), "<= 50 ms", verdict(gap >= 0 && gap <= 50));
+    const double capturedBefore = value(save, "captured-before-end");
+    row("  a copy made just after pressing Save",
+        capturedBefore >= 0 ? QStringLiteral("%1 before the end").arg(ms(capturedBefore)) : QStringLiteral("missed"),
+        "collected", verdict(capturedBefore >= 0));
+    const double peakMb = value(save, "peak-kb") / 1024.0;
+    row(QStringLiteral("peak memory (VmHWM) building and saving it, %1 MB as UTF-16").arg(2 * documentMb, 0, 'f', 0),
+        QStringLiteral("%1 MB").arg(peakMb, 0, 'f', 0), "<= 300 MB", verdict(peakMb > 0 && peakMb <= 300));
+    const double shown = value(show, "shown");
+    row("30 MB (UTF-8) entry copied: until the main window's box shows it", ms(shown), "<= 600 ms",
+        verdict(shown >= 0 && shown <= 600));
+    const double shownGap = value(show, "shown-longest-gap");
+    row("  longest gap between 10 ms ticks meanwhile", ms(shownGap), "<= 30 ms (turn <= 20)",
+        verdict(shownGap >= 0 && shownGap <= 30));
+}
+
+} // namespace vardelo::bench

@@ -34,6 +34,8 @@ QString fileErrorText(int error, const QString& folder)
         return QStringLiteral("Файл слишком велик для файловой системы в папке %1.").arg(shown);
     case EIO:
         return QStringLiteral("Ошибка ввода-вывода на диске с папкой %1.").arg(shown);
+    case EBUSY:
+        return QStringLiteral("Файл в папке %1 открыт другой программой.").arg(shown);
     default:
         return QStringLiteral("Системная ошибка номер %1 при записи в папку %2.").arg(QString::number(error), shown);
     }

@@ -27,6 +27,9 @@ start_wine() {
     WINE_DIR=$(mktemp -d /tmp/vardelo-wine.XXXXXX)
     make_wine_prefix "$WINE_DIR/prefix"
     wineserver -p
+    # The first Windows program starts wine's own services, which keep whatever output it had open; started
+    # here with none, they cannot hold a test's output open (CTest would wait for it until its timeout).
+    wine cmd /c exit >/dev/null 2>&1 </dev/null
     echo "wine runs in $WINEPREFIX"
 }
 

@@ -80,6 +80,9 @@ private:
     /// The text's bytes, until they are decoded into m_text.
     ChunkedBytes m_bytes;
     Utf8TextBuilder m_text;
+    /// The piece of m_bytes being decoded, and how much of it is.
+    QByteArray m_decodePiece;
+    qsizetype m_decodeOffset = 0;
     QTimer m_decoding;
     QTimer m_retry;
     State m_state = State::Reading;

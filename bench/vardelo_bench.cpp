@@ -28,6 +28,7 @@
 #include <QTimer>
 
 #include "bench/BenchSupport.h"
+#include "bench/ClockFloorWindow.h"
 #include "bench/LargeDocumentBench.h"
 #include "bench/PollingQClipboardReader.h"
 #include "collect/CaptureRule.h"
@@ -481,21 +482,9 @@ int runIdleChild(const QString& mode, bool focused)
         return QCoreApplication::exec();
     };
     if (mode == QLatin1String("floor")) {
-        QWidget window;
-        // The main window's clock: the same size and font.
-        auto* clock = new QLabel(&window);
-        clock->setGeometry(496, 24, 121, 33);
-        clock->setAlignment(Qt::AlignCenter);
-        clock->setFont(QFont(QStringLiteral("MS Sans Serif"), 18));
-        auto* box = new QPlainTextEdit(sampleText(MB), &window);
-        box->setGeometry(8, 40, 600, 250);
-        QTimer tick;
-        QObject::connect(&tick, &QTimer::timeout, clock,
-            [clock] { clock->setText(QTime::currentTime().toString(QStringLiteral("HH:mm:ss"))); });
-        tick.start(1000);
-        window.resize(633, 337);
+        bench::ClockFloorWindow window(sampleText(MB));
         window.show();
-        box->setFocus();
+        window.box()->setFocus();
         focus(window, focused, other);
         return ready();
     }

@@ -16,13 +16,10 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFont>
-#include <QLabel>
-#include <QPlainTextEdit>
 #include <QProcess>
-#include <QTime>
 #include <QTimer>
 
+#include "bench/ClockFloorWindow.h"
 #include "bench/PollingQClipboardReader.h"
 #include "collect/CaptureRule.h"
 #include "platform/qt/DesktopPlatform.h"
@@ -191,19 +188,9 @@ int runIdle(const QString& mode)
     const QString megabyte
         = QStringLiteral("Съешь же ещё этих мягких французских булок, да выпей чаю.\r\n").repeated(1024 * 1024 / 59);
     if (mode == QLatin1String("floor")) {
-        QWidget window;
-        auto* clock = new QLabel(&window);
-        clock->setGeometry(496, 24, 121, 33);
-        clock->setFont(QFont(QStringLiteral("MS Sans Serif"), 18));
-        auto* box = new QPlainTextEdit(megabyte, &window);
-        box->setGeometry(8, 72, 617, 257);
-        QTimer tick;
-        QObject::connect(&tick, &QTimer::timeout, clock,
-            [clock] { clock->setText(QTime::currentTime().toString(QStringLiteral("HH:mm:ss"))); });
-        tick.start(1000);
-        window.resize(633, 337);
+        bench::ClockFloorWindow window(megabyte);
         window.show();
-        box->setFocus();
+        window.box()->setFocus();
         return ready();
     }
     std::unique_ptr<PlatformServices> platform = mode == QLatin1String("polling")

@@ -27,6 +27,8 @@
 #include "platform/qt/QtTimer.h"
 #include "platform/win32/ClipboardWindow.h"
 #include "platform/win32/OpenedClipboard.h"
+#include "tests/support/PerformanceClock.h"
+#include "tests/support/WindowsClipboardOwner.h"
 #include "windows/DocumentBox.h"
 #include "windows/HiddenTextBox.h"
 #include "windows/MainWindow.h"
@@ -39,17 +41,6 @@ namespace {
 
 constexpr int Copies = 100;
 constexpr int CopyIntervalMs = 50;
-
-/// The owner's clock: microseconds of the performance counter, the same in every process.
-qint64 nowMicroseconds()
-{
-    LARGE_INTEGER counter {};
-    LARGE_INTEGER frequency {};
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return counter.QuadPart / frequency.QuadPart * 1000000
-        + counter.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart;
-}
 
 void runFor(int ms)
 {
@@ -69,11 +60,8 @@ struct SeriesResult
 SeriesResult measureSeries(const std::function<QString()>& seen)
 {
     // A picture first, so that no text of an earlier series is taken for one of this.
-    QProcess picture;
-    picture.start(QCoreApplication::applicationDirPath() + QStringLiteral("/vardelo_win32_test_owner.exe"),
-        {QStringLiteral("--picture")});
-    picture.closeWriteChannel();
-    picture.waitForFinished(10000);
+    test::WindowsClipboardOwner picture;
+    (void)picture.copy({}, {QStringLiteral("--picture")});
     runFor(300);
 
     std::vector<qint64> seenAt(Copies, 0);
@@ -93,7 +81,7 @@ SeriesResult measureSeries(const std::function<QString()>& seen)
         if (text.startsWith(QLatin1String("series "))) {
             const int index = text.mid(7).toInt();
             if (index >= 0 && index < Copies && seenAt[std::size_t(index)] == 0) {
-                seenAt[std::size_t(index)] = nowMicroseconds();
+                seenAt[std::size_t(index)] = test::performanceMicroseconds();
             }
         }
         said += owner.readAllStandardOutput();

@@ -65,10 +65,11 @@ bool OpenedClipboard::hasFormat(const wchar_t* name) const
 
 std::optional<std::string> OpenedClipboard::formatBytes(const wchar_t* name) const
 {
-    if (!hasFormat(name)) {
+    const UINT format = registeredFormat(name);
+    if (format == 0 || ::IsClipboardFormatAvailable(format) == FALSE) {
         return std::nullopt;
     }
-    const LockedBlock block(::GetClipboardData(registeredFormat(name)));
+    const LockedBlock block(::GetClipboardData(format));
     if (block.data() == nullptr) {
         return std::nullopt;
     }

@@ -66,7 +66,7 @@ echo "The main window shows"
 
 owner=build-windows/vardelo_win32_test_owner.exe
 text=$'Выписка из другой программы\r\nвторая строка'
-WINEPATH=$(windows_dll_dirs | while read -r dir; do windows_path "$dir"; done | paste -sd ';') \
+WINEPATH=$(wine_dll_path) \
     wine "$owner" < <(printf '%s' "$text") >/dev/null
 sleep 1
 

@@ -1,7 +1,8 @@
 # Starts wine for the Windows tests in a prefix of its own and stops it on exit. start_wine exports
 # WINEPREFIX (set to Windows 10, with wine's fonts where Windows programs look for them) and keeps the wine
 # server running for the whole run, as the Windows clipboard lives only as long as it does.
-# windows_path turns a Unix path into the path wine's programs see.
+# windows_path turns a Unix path into the path wine's programs see; wine_dll_path is the WINEPATH a build's
+# programs need.
 
 WINE_DIR=""
 
@@ -9,6 +10,11 @@ windows_path() {
     local path
     path=$(realpath -m "$1")
     echo "Z:${path//\//\\}"
+}
+
+# The DLL search path for programs of this build under wine: Qt's and MinGW's DLL folders (windows.sh).
+wine_dll_path() {
+    windows_dll_dirs | while read -r dir; do windows_path "$dir"; done | paste -sd ';'
 }
 
 # make_wine_prefix <folder>: a fresh Windows 10 prefix in that folder.

@@ -20,6 +20,8 @@
 #include <iterator>
 #include <string>
 
+#include "tests/support/PerformanceClock.h"
+
 namespace {
 
 struct Options
@@ -31,16 +33,6 @@ struct Options
     int series = 0;
     int intervalMs = 50;
 };
-
-long long nowMicroseconds()
-{
-    LARGE_INTEGER counter {};
-    LARGE_INTEGER frequency {};
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return counter.QuadPart / frequency.QuadPart * 1000000
-        + counter.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart;
-}
 
 HGLOBAL globalCopy(const void* data, std::size_t size)
 {
@@ -141,7 +133,7 @@ bool copy(HWND window, const std::string& bytes, const Options& options, long lo
     if (ok && !options.secret.empty()) {
         ok = putSecretMark(options.secret);
     }
-    *copiedAt = nowMicroseconds();
+    *copiedAt = vardelo::test::performanceMicroseconds();
     CloseClipboard();
     if (!ok) {
         std::fprintf(stderr, "win32_test_owner: SetClipboardData failed: %lu\n", GetLastError());

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ClipboardReader.h"
+#include "platform/clipboard/ClipboardReader.h"
 
 namespace vardelo::bench {
 

@@ -1,7 +1,7 @@
 #include "collect/CaptureRule.h"
 
 #include "collect/TextHolder.h"
-#include "platform/ClipboardReader.h"
+#include "platform/clipboard/ClipboardReader.h"
 
 namespace vardelo {
 

@@ -7,10 +7,10 @@
 #include <QByteArray>
 #include <QString>
 
-#include "platform/ClipboardReader.h"
 #include "platform/Outcome.h"
-#include "platform/TextFileEncoding.h"
 #include "platform/Timer.h"
+#include "platform/clipboard/ClipboardReader.h"
+#include "platform/textfile/TextFileEncoding.h"
 
 namespace vardelo {
 

@@ -10,7 +10,7 @@
 #include <QTimer>
 
 #include "collect/TextHolder.h"
-#include "platform/TextFileEncoding.h"
+#include "platform/textfile/TextFileEncoding.h"
 
 namespace vardelo {
 

@@ -6,7 +6,7 @@
 #include <QWidget>
 
 #include "collect/CaptureRule.h"
-#include "platform/TextFileEncoding.h"
+#include "platform/textfile/TextFileEncoding.h"
 
 class QLabel;
 

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "platform/TextFileEncoding.h"
+#include "platform/textfile/TextFileEncoding.h"
 #include "windows/SaveLocation.h"
 
 class QLabel;

@@ -3,7 +3,7 @@
 #include <functional>
 #include <set>
 
-#include "platform/ClipboardReader.h"
+#include "platform/clipboard/ClipboardReader.h"
 
 namespace vardelo {
 

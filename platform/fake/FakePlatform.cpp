@@ -2,7 +2,7 @@
 
 #include <QDir>
 
-#include "platform/AtomicFile.h"
+#include "platform/textfile/AtomicFile.h"
 
 namespace vardelo {
 

@@ -2,16 +2,16 @@
 
 #include <QGuiApplication>
 
-#include "platform/qt/QClipboardReader.h"
+#include "platform/clipboard/qt/QClipboardReader.h"
 #include "platform/qt/QtPlatform.h"
 #ifdef VARDELO_WITH_WAYLAND
-#include "platform/wayland/WaylandClipboardReader.h"
+#include "platform/clipboard/wayland/WaylandClipboardReader.h"
 #endif
 #ifdef VARDELO_WITH_WIN32
-#include "platform/win32/Win32ClipboardReader.h"
+#include "platform/clipboard/win32/Win32ClipboardReader.h"
 #endif
 #ifdef VARDELO_WITH_X11
-#include "platform/x11/X11ClipboardReader.h"
+#include "platform/clipboard/x11/X11ClipboardReader.h"
 #endif
 
 namespace vardelo {

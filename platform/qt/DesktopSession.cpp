@@ -3,7 +3,7 @@
 #include <QtGlobal>
 
 #ifdef VARDELO_WITH_WAYLAND
-#include "platform/wayland/DataControlDevice.h"
+#include "platform/clipboard/wayland/DataControlDevice.h"
 #endif
 
 namespace vardelo {

@@ -8,7 +8,7 @@
 #include <QTime>
 
 #include "platform/TimeOfDayFormat.h"
-#include "platform/qt/DocumentPrinter.h"
+#include "platform/print/DocumentPrinter.h"
 #include "platform/qt/QtTimer.h"
 
 namespace vardelo {

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "platform/PlatformServices.h"
-#include "platform/qt/BackgroundFileWriter.h"
+#include "platform/textfile/BackgroundFileWriter.h"
 
 namespace vardelo {
 

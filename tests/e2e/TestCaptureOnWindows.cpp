@@ -4,9 +4,9 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "platform/TextFileEncoding.h"
+#include "platform/clipboard/win32/Win32ClipboardReader.h"
 #include "platform/qt/DesktopPlatform.h"
-#include "platform/win32/Win32ClipboardReader.h"
+#include "platform/textfile/TextFileEncoding.h"
 #include "tests/support/ModalWatcher.h"
 #include "tests/support/WindowsClipboardOwner.h"
 #include "windows/DocumentBox.h"

@@ -8,8 +8,8 @@
 #include <QTimer>
 
 #include "collect/CaptureRule.h"
+#include "platform/clipboard/x11/X11ClipboardReader.h"
 #include "platform/qt/QtTimer.h"
-#include "platform/x11/X11ClipboardReader.h"
 #include "tests/support/ClipboardOwner.h"
 #include "tests/support/ProcessMemory.h"
 #include "windows/DocumentBox.h"

@@ -4,7 +4,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "platform/AtomicFile.h"
+#include "platform/textfile/AtomicFile.h"
 #include "tests/support/SavedConfirmation.h"
 #include "windows/SaveLocation.h"
 

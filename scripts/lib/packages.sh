@@ -1,4 +1,6 @@
-# Debian packages the project needs, and a function that installs those that are missing.
+# Debian packages the project needs, and a function that installs those that are missing. Nothing relies on
+# a package's Recommends: everything a script runs is named here or beside it, as they are installed without
+# them.
 
 # To build and run the program; qt6-base-private-dev has the text document's own headers that reading the
 # collection in one pass uses, qt6-translations-l10n gives Qt's own texts in Russian.

@@ -3,10 +3,11 @@
 # the command prefix that runs a program as the user sway runs as: sway refuses to run as root, so under root
 # it runs as nobody. A program run without DISPLAY sees a Wayland session without X11.
 
+source "$(dirname "${BASH_SOURCE[0]}")/desktop-user.sh"
+
 SWAY_PID=""
 SWAY_DIR=""
-SWAY_USER=()
-[ "$(id -u)" -ne 0 ] || SWAY_USER=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+SWAY_USER=("${DESKTOP_USER[@]}")
 
 start_sway() {
     SWAY_DIR=$(mktemp -d /tmp/vardelo-sway.XXXXXX)

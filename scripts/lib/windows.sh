@@ -2,10 +2,10 @@
 # cross-compiled against it.
 
 # MinGW-w64 with posix threads, a Windows Qt built from Debian's own source (host tools from Debian's Qt),
-# and wine on an X server to run what is built.
+# and wine with its own fonts on an X server to run what is built; xxd shows a wrong file's bytes.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     mingw-w64-x86-64-dev ninja-build cmake dpkg-dev qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
-    wine wine64 xvfb xauth x11-utils xdotool zip unzip)
+    wine wine64 fonts-wine xvfb xauth x11-utils xdotool zip unzip xxd)
 
 WINDOWS_QT_VERSION=6.4.2
 WINDOWS_CACHE=${VARDELO_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/vardelo}

@@ -93,7 +93,7 @@ private Q_SLOTS:
         // given back, and the next copy is collected.
         [[maybe_unused]] const qint64 before = processMemory("VmRSS:");
         QProcess endless;
-        endless.start(QStringLiteral(VARDELO_ENDLESS_SOURCE), {});
+        endless.start(QCoreApplication::applicationDirPath() + QStringLiteral("/vardelo_endless_source"), {});
         QByteArray said;
         QTRY_VERIFY_WITH_TIMEOUT((said += endless.readAll()).contains("owning"), 10000);
         QTRY_COMPARE_WITH_TIMEOUT(platform->clipboard().read().reason(), tooLargeToRead(), 60000);

@@ -1,29 +1,19 @@
 #pragma once
 
 #include <functional>
-#include <list>
-#include <mutex>
-#include <thread>
 
-#include <QObject>
-
+#include "platform/BackgroundJobs.h"
 #include "platform/Outcome.h"
 #include "platform/textfile/TextFileEncoding.h"
 
 namespace vardelo {
 
-/// Writes text files on threads of their own, so that neither reading the text nor putting it on the disk
-/// holds up the event loop, and tells how each write ended on the event loop of the thread that made it. A
-/// text is read as soon as it is asked for; the files are written one at a time.
+/// Writes text files on a thread of its own, so that neither reading the text nor putting it on the disk
+/// holds up the event loop, and tells how each write ended on the event loop of the thread that made it. The
+/// files are written one at a time, in the order asked.
 class BackgroundFileWriter final
 {
 public:
-    BackgroundFileWriter() = default;
-    /// Waits for the files still being written: the program never ends with one half done.
-    ~BackgroundFileWriter();
-    BackgroundFileWriter(const BackgroundFileWriter&) = delete;
-    BackgroundFileWriter& operator=(const BackgroundFileWriter&) = delete;
-
     /// What became of a file: written in this encoding, or failed for a reason the user can read.
     using Ended = std::function<void(const Result<TextFileEncoding>&)>;
 
@@ -32,10 +22,7 @@ public:
     void write(const QString& path, TextPieces source, Ended ended);
 
 private:
-    /// Where the ends are told.
-    QObject m_eventLoop;
-    std::mutex m_oneFileAtATime;
-    std::list<std::thread> m_threads;
+    BackgroundJobs m_jobs;
 };
 
 } // namespace vardelo

@@ -39,18 +39,40 @@ bool runUntil(const std::function<bool()>& done, int timeoutMs)
     return true;
 }
 
-qint64 peakMemoryKb()
+namespace {
+
+qint64 statusKb(const QByteArray& field)
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly)) {
         return 0;
     }
     for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:")) {
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+        if (line.startsWith(field)) {
+            return line.mid(field.size()).trimmed().split(' ').value(0).toLongLong();
         }
     }
     return 0;
+}
+
+} // namespace
+
+qint64 peakMemoryKb()
+{
+    return statusKb("VmHWM:");
+}
+
+qint64 currentMemoryKb()
+{
+    return statusKb("VmRSS:");
+}
+
+void resetPeakMemory()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly)) {
+        clear.write("5");
+    }
 }
 
 } // namespace vardelo::bench

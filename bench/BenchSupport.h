@@ -16,5 +16,9 @@ bool runUntil(const std::function<bool()>& done, int timeoutMs);
 
 /// The most memory this process has held so far (VmHWM), in KiB; 0 where the system does not say.
 qint64 peakMemoryKb();
+/// The memory this process holds now (VmRSS), in KiB.
+qint64 currentMemoryKb();
+/// Starts the peak over from what the process holds now (Linux 4.0 and later).
+void resetPeakMemory();
 
 } // namespace vardelo::bench

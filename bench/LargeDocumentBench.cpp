@@ -17,13 +17,9 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "bench/BenchProgram.h"
 #include "bench/BenchSupport.h"
 #include "collect/CaptureRule.h"
-#include "platform/qt/QtPlatform.h"
-#include "windows/DocumentBox.h"
-#include "windows/HiddenTextBox.h"
-#include "windows/MainWindow.h"
-#include "windows/ProgramWindows.h"
 #include "windows/SaveWindow.h"
 
 namespace vardelo::bench {
@@ -33,112 +29,6 @@ namespace {
 constexpr qsizetype MB = 1024 * 1024;
 const QString SaveChild = QStringLiteral("save-53mb");
 const QString ShowChild = QStringLiteral("show-30mb");
-
-qint64 nowNs()
-{
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-/// A clipboard whose text is set by hand, which tells the program when it changes, as the real readers do.
-class CopiedText final : public ClipboardReader
-{
-public:
-    Result<ClipboardContent> read() override { return ClipboardContent {m_text, false}; }
-    void copy(const QString& text)
-    {
-        m_text = text;
-        notifyChange();
-    }
-
-private:
-    QString m_text;
-};
-
-/// The program's real platform, but for message boxes, which are recorded with the moment they came.
-class RecordingPlatform final : public PlatformServices
-{
-public:
-    RecordingPlatform()
-        : m_clipboard(new CopiedText)
-        , m_real(std::unique_ptr<ClipboardReader>(m_clipboard))
-    { }
-
-    CopiedText& copied() { return *m_clipboard; }
-    const std::vector<std::pair<Message, qint64>>& messages() const { return m_messages; }
-
-    ClipboardReader& clipboard() override { return m_real.clipboard(); }
-    std::unique_ptr<Timer> createTimer(std::chrono::milliseconds interval, std::function<void()> onTick) override
-    {
-        return m_real.createTimer(interval, std::move(onTick));
-    }
-    QString timeOfDay() const override { return m_real.timeOfDay(); }
-    std::chrono::milliseconds untilNextSecond() const override { return m_real.untilNextSecond(); }
-    Status print(const QString& document) override { return m_real.print(document); }
-    void showMessage(const Message& message) override { m_messages.emplace_back(message, nowNs()); }
-    QString driveRoot() const override { return m_real.driveRoot(); }
-    void writeTextFile(const QString& path, TextSource source, WriteEnded ended) override
-    {
-        m_real.writeTextFile(path, std::move(source), std::move(ended));
-    }
-
-private:
-    CopiedText* m_clipboard;
-    QtPlatform m_real;
-    std::vector<std::pair<Message, qint64>> m_messages;
-};
-
-/// The longest time between two ticks of a timer, from when it is started: what the event loop was kept
-/// from running for, plus the interval.
-class TickGaps final
-{
-public:
-    explicit TickGaps(int intervalMs)
-    {
-        m_timer.setTimerType(Qt::PreciseTimer);
-        m_timer.setInterval(intervalMs);
-        QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] {
-            const qint64 now = nowNs();
-            m_longestNs = std::max(m_longestNs, now - m_lastNs);
-            m_lastNs = now;
-            if (onTick) {
-                onTick();
-            }
-        });
-    }
-
-    void start()
-    {
-        m_lastNs = nowNs();
-        m_longestNs = 0;
-        m_timer.start();
-    }
-    double longestMs() const { return double(m_longestNs) / 1e6; }
-
-    std::function<void()> onTick;
-
-private:
-    QTimer m_timer;
-    qint64 m_lastNs = 0;
-    qint64 m_longestNs = 0;
-};
-
-struct Program
-{
-    RecordingPlatform platform;
-    ProgramWindows windows {platform};
-    MainWindow& main = windows.showMain();
-    DocumentBox& box = *main.findChild<DocumentBox*>(QStringLiteral("vardelo"));
-    const HiddenTextBox& lastCaptured = *main.findChild<HiddenTextBox*>(QStringLiteral("TTT"));
-
-    bool captured(const QString& text) const { return lastCaptured.text().value() == text; }
-    /// Copies the text and waits until it is collected and shown.
-    bool copyAndWait(const QString& text)
-    {
-        platform.copied().copy(text);
-        return runUntil([&] { return captured(text) && box.isShowingEverything(); }, 120000);
-    }
-};
 
 double medianMs(std::vector<double> values)
 {

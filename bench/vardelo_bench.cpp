@@ -31,6 +31,7 @@
 #include "bench/ClockFloorWindow.h"
 #include "bench/LargeDocumentBench.h"
 #include "bench/PollingQClipboardReader.h"
+#include "bench/PrintBench.h"
 #include "collect/CaptureRule.h"
 #include "platform/clipboard/qt/QClipboardReader.h"
 #include "platform/clipboard/x11/X11ClipboardReader.h"
@@ -870,6 +871,9 @@ int main(int argc, char* argv[])
     if (arguments.value(1) == QLatin1String("--child") && arguments.value(2) == QLatin1String("endless")) {
         return runEndlessChild();
     }
+    if (arguments.value(1) == QLatin1String("--child") && vardelo::bench::isPrintChild(arguments.value(2))) {
+        return vardelo::bench::runPrintChild(arguments.value(2), arguments.value(3).toInt());
+    }
     if (arguments.value(1) == QLatin1String("--child") && vardelo::bench::isLargeDocumentChild(arguments.value(2))) {
         return vardelo::bench::runLargeDocumentChild(arguments.value(2));
     }
@@ -879,7 +883,8 @@ int main(int argc, char* argv[])
             : runIdleChild(arguments.value(2), arguments.value(3) != QLatin1String("unfocused"));
     }
     if (arguments.value(1) == QLatin1String("--wayland")) {
-        return runWaylandBench(arguments.value(2));
+        // The program stands beside the benchmark (scripts/lib/on-sway copies both where the sway's user reaches).
+        return runWaylandBench(QCoreApplication::applicationDirPath() + QStringLiteral("/vardelo"));
     }
     if (arguments.value(1) != QLatin1String("--xserver-pid")) {
         std::fprintf(stderr, "usage: vardelo_bench --xserver-pid PID   (bench/run starts the X server)\n");
@@ -1045,5 +1050,6 @@ int main(int argc, char* argv[])
     std::printf("(a) a 1000 ms timer as Qt makes it by default; (b) the main window's clock, set each time to just "
                 "after the next whole second.\n");
     vardelo::bench::printLargeDocumentTable();
+    vardelo::bench::printPrintTable();
     return 0;
 }

@@ -45,8 +45,18 @@ public:
     /// How long until the local time of day reaches its next whole second.
     virtual std::chrono::milliseconds untilNextSecond() const = 0;
 
-    /// Prints the text on the default printer as one document, without asking.
-    virtual Status print(const QString& document) = 0;
+    /// Where the text of a file or a print comes from: walked, on the thread that writes it, while it is
+    /// written.
+    using TextSource = TextPieces;
+    /// What became of a print: handed to the spooler, or failed for a reason the user can read.
+    using PrintEnded = std::function<void(const Status&)>;
+
+    /// Prints the text that source gives on the default printer as one document, without asking, off the
+    /// event loop, which runs on meanwhile: the thread that prints lays the text out and paints it a page at a
+    /// time as it walks source, and lets source go once every page is painted. ended runs on the event loop
+    /// once the printing system has taken the job, or the print has failed; it may run before this returns.
+    /// Jobs are made one at a time, in the order asked.
+    virtual void print(TextSource source, PrintEnded ended) = 0;
 
     /// Shows the message modal to all of the program's windows and returns when the user dismisses it.
     /// Timer ticks keep running meanwhile.
@@ -55,8 +65,6 @@ public:
     /// The folder that plays the part of drive C for saved files, with a trailing separator.
     virtual QString driveRoot() const = 0;
 
-    /// Where the text of a file comes from: walked, on the thread that writes the file, while it is written.
-    using TextSource = TextPieces;
     /// What became of a file: written in this encoding, or failed for a reason the user can read.
     using WriteEnded = std::function<void(const Result<TextFileEncoding>&)>;
 

@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
+#include <QPointer>
 #include <QToolButton>
 
 #include "platform/PlatformServices.h"
@@ -122,10 +123,10 @@ TextPieces MainWindow::readDocumentLater()
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     // Nothing of the program may stay behind, hidden or not: the other windows go first. A file still being
-    // written is finished first: the program closes once it is safely written, and stays open, with the
-    // collection, when the write fails.
-    if (!m_windows.closeSave()) {
-        m_windows.closeMainOnceSaved();
+    // written, or a print whose job the printing system has not taken yet, is finished first: the program
+    // closes once they are done, and stays open, with the collection, when one fails.
+    if (!m_windows.closeSave() || m_printsUnderWay > 0) {
+        m_windows.closeMainWhenDone();
         event->ignore();
         return;
     }
@@ -182,12 +183,24 @@ void MainWindow::Command2_Click()
 
 void MainWindow::Command1_Click()
 {
-    const Result<QString> document = m_capture->readDocument();
-    const Status printed = document.ok() ? m_platform.print(document.value()) : document.status();
+    // The document as it stands now, read where the job is made; the program goes on meanwhile, and a second
+    // press prints the document as it stands then, after this one.
+    ++m_printsUnderWay;
+    m_platform.print(m_document->readLater(), [window = QPointer<MainWindow>(this)](const Status& printed) {
+        if (window != nullptr) {
+            window->printEnded(printed);
+        }
+    });
+}
+
+void MainWindow::printEnded(const Status& printed)
+{
+    --m_printsUnderWay;
     if (!printed.ok()) {
         m_platform.showMessage({Message::Icon::Warning, QStringLiteral("Ошибка печати"),
             QStringLiteral("Не удалось распечатать документ.\n%1").arg(printed.reason())});
     }
+    m_windows.workEnded(printed.ok());
 }
 
 void MainWindow::Command5_Click()

@@ -47,6 +47,7 @@ private:
     void Command4_Click();
     void Command2_Click();
     void Command1_Click();
+    void printEnded(const Status& printed);
     void Command5_Click();
     void Command3_Click();
 
@@ -59,6 +60,8 @@ private:
     std::unique_ptr<Timer> m_captureTimer;
     std::unique_ptr<Timer> m_clockTimer;
     bool m_changeNoticed = false;
+    /// Prints asked for whose jobs the printing system has not taken yet.
+    int m_printsUnderWay = 0;
 };
 
 } // namespace vardelo

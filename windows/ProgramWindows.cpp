@@ -42,7 +42,7 @@ SaveWindow& ProgramWindows::showSave()
     if (m_save == nullptr) {
         m_save = new SaveWindow(m_platform, *this); // deletes itself when closed, or here at the end
         track(m_save);
-        connect(save(), &SaveWindow::saveEnded, this, &ProgramWindows::saveEnded);
+        connect(save(), &SaveWindow::saveEnded, this, &ProgramWindows::workEnded);
         m_save->show();
     } else if (!m_save->isVisible()) {
         save()->showAgain();
@@ -63,9 +63,10 @@ bool ProgramWindows::closeSave()
     return m_save == nullptr || !save()->isSaving();
 }
 
-void ProgramWindows::saveEnded(bool written)
+void ProgramWindows::workEnded(bool succeeded)
 {
-    if (std::exchange(m_closeMainOnceSaved, false) && written && m_main != nullptr) {
+    // Closing again waits once more for whatever is still under way.
+    if (std::exchange(m_closeMainWhenDone, false) && succeeded && m_main != nullptr) {
         m_main->close();
     }
 }

@@ -33,8 +33,11 @@ public:
     /// Closes the save window if it is open; does nothing otherwise. False when the window is writing a file:
     /// it closes once the file is written.
     bool closeSave();
-    /// Closes the main window once the file being written is safely written; a failed write leaves it open.
-    void closeMainOnceSaved() { m_closeMainOnceSaved = true; }
+    /// Closes the main window once the file being written is safely written and the printing system has taken
+    /// every print asked for; a failed write or print leaves it open.
+    void closeMainWhenDone() { m_closeMainWhenDone = true; }
+    /// A save or a print has ended, written or printed as succeeded says.
+    void workEnded(bool succeeded);
 
     /// Starts tracking the splash window, which the start-up creates.
     void adoptSplash(QWidget* splash);
@@ -53,7 +56,6 @@ Q_SIGNALS:
 private:
     void track(QWidget* window);
     void forget(QObject* window);
-    void saveEnded(bool written);
 
     PlatformServices& m_platform;
     // Held as plain widgets: while a window is being destroyed it is no longer a MainWindow or SaveWindow,
@@ -61,7 +63,7 @@ private:
     QPointer<QWidget> m_splash;
     QPointer<QWidget> m_main;
     QPointer<QWidget> m_save;
-    bool m_closeMainOnceSaved = false;
+    bool m_closeMainWhenDone = false;
 };
 
 } // namespace vardelo

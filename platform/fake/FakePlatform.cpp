@@ -1,5 +1,7 @@
 #include "platform/fake/FakePlatform.h"
 
+#include <utility>
+
 #include <QDir>
 
 #include "platform/textfile/AtomicFile.h"
@@ -80,15 +82,30 @@ int FakePlatform::activeTimers() const
         std::count_if(m_timers.begin(), m_timers.end(), [](const auto& t) { return t.second.active; }));
 }
 
-Status FakePlatform::print(const QString& document)
+void FakePlatform::print(TextSource source, PrintEnded ended)
 {
-    if (m_printFailure) {
-        const QString reason = *m_printFailure;
-        m_printFailure.reset();
-        return Status::failure(reason);
+    QString text;
+    source([&text](QStringView piece) {
+        text += piece;
+        return true;
+    });
+    source = nullptr;
+    m_printed.push_back(std::move(text));
+    m_heldPrints.push_back(std::move(ended));
+    if (!m_holdPrints) {
+        finishPrint();
     }
-    m_printed.push_back(document);
-    return Status::success();
+}
+
+bool FakePlatform::finishPrint()
+{
+    if (m_heldPrints.empty()) {
+        return false;
+    }
+    const PrintEnded ended = std::move(m_heldPrints.front());
+    m_heldPrints.pop_front();
+    ended(m_printFailure ? Status::failure(*std::exchange(m_printFailure, std::nullopt)) : Status::success());
+    return true;
 }
 
 void FakePlatform::showMessage(const Message& message)

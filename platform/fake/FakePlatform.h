@@ -26,7 +26,8 @@ public:
     std::unique_ptr<Timer> createTimer(std::chrono::milliseconds interval, std::function<void()> onTick) override;
     QString timeOfDay() const override { return m_timeOfDay; }
     std::chrono::milliseconds untilNextSecond() const override;
-    Status print(const QString& document) override;
+    /// Reads the text at once and lets the source go; the print ends now, or when told to.
+    void print(TextSource source, PrintEnded ended) override;
     void showMessage(const Message& message) override;
     QString driveRoot() const override { return m_driveRoot; }
     /// Reads the text at once and lets the source go, and writes the file (a real one) now, or when told to.
@@ -43,7 +44,13 @@ public:
 
     /// The next print fails with this reason.
     void failNextPrint(const QString& reason) { m_printFailure = reason; }
+    /// The texts of the prints so far, ended or not, in the order asked.
     const std::vector<QString>& printedDocuments() const { return m_printed; }
+    /// From now on a print is read but ends only when finishPrint() says so: lets a test act while a job is
+    /// being made.
+    void holdPrints() { m_holdPrints = true; }
+    /// Ends the oldest print that waits, as the next failure set says or as printed; false when none waits.
+    bool finishPrint();
 
     const std::vector<Message>& messages() const { return m_messages; }
     /// Runs while a message is "open", before showMessage returns: lets a test act during a modal box.
@@ -74,6 +81,8 @@ private:
     QString m_driveRoot;
     std::optional<QString> m_printFailure;
     std::vector<QString> m_printed;
+    bool m_holdPrints = false;
+    std::deque<PrintEnded> m_heldPrints;
     std::vector<Message> m_messages;
     std::function<void(const Message&)> m_whileMessageOpen;
     struct HeldWrite

@@ -8,7 +8,6 @@
 #include <QTime>
 
 #include "platform/TimeOfDayFormat.h"
-#include "platform/print/DocumentPrinter.h"
 #include "platform/qt/QtTimer.h"
 
 namespace vardelo {
@@ -35,9 +34,9 @@ std::chrono::milliseconds QtPlatform::untilNextSecond() const
     return std::chrono::milliseconds(1000 - QTime::currentTime().msec());
 }
 
-Status QtPlatform::print(const QString& document)
+void QtPlatform::print(TextSource source, PrintEnded ended)
 {
-    return printOnDefaultPrinter(document);
+    m_printer.print(std::move(source), std::move(ended));
 }
 
 void QtPlatform::showMessage(const Message& message)

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "platform/PlatformServices.h"
+#include "platform/print/DocumentPrinter.h"
 #include "platform/textfile/BackgroundFileWriter.h"
 
 namespace vardelo {
@@ -21,7 +22,7 @@ public:
     std::unique_ptr<Timer> createTimer(std::chrono::milliseconds interval, std::function<void()> onTick) override;
     QString timeOfDay() const override;
     std::chrono::milliseconds untilNextSecond() const override;
-    Status print(const QString& document) override;
+    void print(TextSource source, PrintEnded ended) override;
     void showMessage(const Message& message) override;
     QString driveRoot() const override;
     void writeTextFile(const QString& path, TextSource source, WriteEnded ended) override;
@@ -29,6 +30,7 @@ public:
 private:
     std::unique_ptr<ClipboardReader> m_clipboard;
     BackgroundFileWriter m_files;
+    DocumentPrinter m_printer;
 };
 
 } // namespace vardelo

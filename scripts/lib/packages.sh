@@ -3,9 +3,10 @@
 # them.
 
 # To build and run the program; qt6-base-private-dev has the text document's own headers that reading the
-# collection in one pass uses, qt6-translations-l10n gives Qt's own texts in Russian.
+# collection in one pass uses, qt6-translations-l10n gives Qt's own texts in Russian, libcups2-dev the printing
+# system's own API.
 RUN_PACKAGES=(cmake g++ make qt6-base-dev qt6-base-private-dev libgl-dev libegl-dev libxcb1-dev libxcb-xfixes0-dev
-    pkg-config libwayland-dev libwayland-bin qt6-wayland qt6-translations-l10n fonts-dejavu-core)
+    pkg-config libwayland-dev libwayland-bin qt6-wayland qt6-translations-l10n fonts-dejavu-core libcups2-dev)
 
 # To run every test: an X server, Wayland compositors (sway, and mutter with a session bus and the script that
 # gives its headless seat a keyboard), programs that copy and click, a printer and its tools, packaging checks.

@@ -231,6 +231,46 @@ private Q_SLOTS:
         QVERIFY(m_windows->main() != nullptr);
     }
 
+    void printsQueueInOrderAndCloseWaitsForTheSpooler()
+    {
+        QSignalSpy ended(m_windows.get(), &ProgramWindows::allClosed);
+        m_windows->showMain();
+        m_platform->holdPrints();
+        m_platform->clipboard().setText(QStringLiteral("первый"));
+        m_platform->advance(10ms);
+        click("Command1");
+        // A copy made while the first job is being made goes into the second, which comes after it.
+        m_platform->clipboard().setText(QStringLiteral("второй"));
+        m_platform->advance(10ms);
+        QCoreApplication::processEvents();
+        click("Command1");
+        QCOMPARE(
+            m_platform->printedDocuments(), (std::vector<QString> {Sep + "первый", Sep + "первый" + Sep + "второй"}));
+
+        // Close waits for every job; a failed one keeps the program open, with its collection.
+        click("Command3");
+        QVERIFY(m_platform->finishPrint());
+        flushDeletes();
+        QVERIFY(m_windows->main() != nullptr);
+        m_platform->failNextPrint(QStringLiteral("Принтер «P» не принимает задания."));
+        QVERIFY(m_platform->finishPrint());
+        flushDeletes();
+        QVERIFY(m_windows->main() != nullptr && m_windows->main()->isVisible());
+        QCOMPARE(m_platform->messages().size(), 1u);
+        QVERIFY(m_platform->messages().front().text.contains(QStringLiteral("не принимает")));
+        QCOMPARE(documentText(), Sep + "первый" + Sep + "второй");
+        QCOMPARE(ended.count(), 0);
+
+        // Once a job is taken, a close asked for meanwhile ends the program.
+        click("Command1");
+        click("Command3");
+        flushDeletes();
+        QCOMPARE(ended.count(), 0);
+        QVERIFY(m_platform->finishPrint());
+        flushDeletes();
+        QCOMPARE(ended.count(), 1);
+    }
+
     void closeEndsTheProgramEveryWay_data()
     {
         QTest::addColumn<bool>("byButton");

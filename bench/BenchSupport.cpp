@@ -1,8 +1,10 @@
 #include "bench/BenchSupport.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QProcess>
 #include <QTimer>
 
 namespace vardelo::bench {
@@ -17,6 +19,24 @@ QString sampleText(qsizetype characters)
     }
     text.truncate(characters);
     return text;
+}
+
+QHash<QByteArray, double> runChildFigures(
+    const QStringList& arguments, int timeoutMs, const QProcessEnvironment& environment)
+{
+    QProcess child;
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(), QStringList {QStringLiteral("--child")} + arguments);
+    child.waitForFinished(timeoutMs);
+    QHash<QByteArray, double> figures;
+    for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
+        const QList<QByteArray> pair = line.split(' ');
+        if (pair.size() == 2) {
+            figures.insert(pair.at(0), pair.at(1).toDouble());
+        }
+    }
+    return figures;
 }
 
 void runFor(int ms)

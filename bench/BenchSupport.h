@@ -2,12 +2,21 @@
 
 #include <functional>
 
+#include <QByteArray>
+#include <QHash>
+#include <QProcessEnvironment>
 #include <QString>
+#include <QStringList>
 
 namespace vardelo::bench {
 
 /// Lines of Russian and Latin text with CR LF, all of it encodable in Windows-1251.
 QString sampleText(qsizetype characters);
+
+/// Runs this benchmark again as a child with these arguments (after "--child"), waits for it at most timeoutMs
+/// and gives the figures it printed, one "name value" a line.
+QHash<QByteArray, double> runChildFigures(const QStringList& arguments, int timeoutMs,
+    const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
 
 /// Runs the event loop for ms milliseconds.
 void runFor(int ms);

@@ -143,22 +143,10 @@ void row(const QString& measure, const QString& figure, const QString& goal, con
 QHash<QByteArray, double> runChild(const QString& mode)
 {
     QTemporaryDir home;
-    QProcess child;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     // The saved file goes to the home folder.
     environment.insert(QStringLiteral("HOME"), home.path());
-    child.setProcessEnvironment(environment);
-    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), mode});
-    child.waitForFinished(600000);
-    QHash<QByteArray, double> figures;
-    for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
-        const QList<QByteArray> pair = line.split(' ');
-        if (pair.size() == 2) {
-            figures.insert(pair.at(0), pair.at(1).toDouble());
-        }
-    }
-    return figures;
+    return runChildFigures({mode}, 600000, environment);
 }
 
 } // namespace

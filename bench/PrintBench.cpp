@@ -140,17 +140,7 @@ int runFloor(int megabytes)
 
 QHash<QByteArray, double> runChild(const QString& mode, int megabytes)
 {
-    QProcess child;
-    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), mode, QString::number(megabytes)});
-    child.waitForFinished(3600000);
-    QHash<QByteArray, double> figures;
-    for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
-        const QList<QByteArray> pair = line.split(' ');
-        if (pair.size() == 2) {
-            figures.insert(pair.at(0), pair.at(1).toDouble());
-        }
-    }
+    QHash<QByteArray, double> figures = runChildFigures({mode, QString::number(megabytes)}, 3600000);
     figures.insert("pages", newestJobPages());
     // The queue holds its jobs; they are dropped, so that nothing prints them meanwhile.
     QProcess::execute(QStringLiteral("cancel"), {QStringLiteral("-a")});

@@ -942,17 +942,7 @@ int main(int argc, char* argv[])
     const IdleFigures waiting = measureWaitingOnHungOwner(serverPid);
     const EndlessFigures endless = measureEndlessOwner();
 
-    QProcess documents;
-    documents.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    documents.start(QCoreApplication::applicationFilePath(), {"--child", "documents"});
-    documents.waitForFinished(300000);
-    QHash<QByteArray, double> doc;
-    for (const QByteArray& line : documents.readAllStandardOutput().split('\n')) {
-        const QList<QByteArray> pair = line.split(' ');
-        if (pair.size() == 2) {
-            doc.insert(pair.at(0), pair.at(1).toDouble());
-        }
-    }
+    const QHash<QByteArray, double> doc = bench::runChildFigures({QStringLiteral("documents")}, 300000);
 
     const auto pct = [](double value) { return QStringLiteral("%1 %").arg(value, 0, 'f', 2); };
     const auto count = [](int caught) { return QStringLiteral("%1 / 50").arg(caught); };

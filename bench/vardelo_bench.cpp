@@ -29,6 +29,7 @@
 
 #include "bench/BenchSupport.h"
 #include "bench/ClockFloorWindow.h"
+#include "bench/LargeCopyBench.h"
 #include "bench/LargeDocumentBench.h"
 #include "bench/PollingQClipboardReader.h"
 #include "bench/PrintBench.h"
@@ -871,6 +872,9 @@ int main(int argc, char* argv[])
     if (arguments.value(1) == QLatin1String("--child") && arguments.value(2) == QLatin1String("endless")) {
         return runEndlessChild();
     }
+    if (arguments.value(1) == QLatin1String("--child") && vardelo::bench::isLargeCopyChild(arguments.value(2))) {
+        return vardelo::bench::runLargeCopyChild();
+    }
     if (arguments.value(1) == QLatin1String("--child") && vardelo::bench::isPrintChild(arguments.value(2))) {
         return vardelo::bench::runPrintChild(arguments.value(2), arguments.value(3).toInt());
     }
@@ -1039,6 +1043,7 @@ int main(int argc, char* argv[])
         verdict(first > 0 && lastThousand <= 1.5 * first));
     std::printf("(a) a 1000 ms timer as Qt makes it by default; (b) the main window's clock, set each time to just "
                 "after the next whole second.\n");
+    vardelo::bench::printLargeCopyTable();
     vardelo::bench::printLargeDocumentTable();
     vardelo::bench::printPrintTable();
     return 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <utility>
 
 #include "platform/clipboard/SecretMark.h"
 #include "platform/clipboard/wayland/DataControlDevice.h"
@@ -87,8 +88,7 @@ void WaylandClipboardReader::selectionChanged(std::unique_ptr<DataOffer> offer)
     m_retry.stop();
     m_decoding.stop();
     m_bytes.clear();
-    m_decodePiece.clear();
-    m_decodeOffset = 0;
+    m_decoder.clear();
     m_offer = std::move(offer);
     if (m_offer) {
         startReading();
@@ -180,32 +180,19 @@ void WaylandClipboardReader::hintRead()
 void WaylandClipboardReader::textRead()
 {
     // Kept as bytes until now, so that a source that never stops costs one byte a byte until the limit, not
-    // the two of a decoded character; decoded a piece a turn, so that a large text costs no long step.
-    m_text = Utf8TextBuilder();
-    m_decodePiece.clear();
-    m_decodeOffset = 0;
+    // the two of a decoded character; decoded a slice a turn, so that a large text costs no long step.
+    m_decoder.start(std::exchange(m_bytes, ChunkedBytes()), SlicedTextDecoder::Encoding::Utf8);
     decodeSome();
 }
 
 void WaylandClipboardReader::decodeSome()
 {
-    // Half a megabyte of Cyrillic takes Qt some 3 ms to decode; the 4 MiB pieces the bytes are kept in took 20.
-    constexpr qsizetype DecodeStep = 512 * 1024;
-    if (m_decodeOffset == m_decodePiece.size()) {
-        m_decodePiece = m_bytes.takePiece();
-        m_decodeOffset = 0;
-    }
-    const qsizetype step = std::min(DecodeStep, m_decodePiece.size() - m_decodeOffset);
-    m_text.add(QByteArrayView(m_decodePiece).sliced(m_decodeOffset, step));
-    m_decodeOffset += step;
-    if (m_decodeOffset < m_decodePiece.size() || m_bytes.size() > 0) {
+    if (!m_decoder.decodeSome()) {
         m_decoding.start();
         return;
     }
-    m_decodePiece.clear();
-    m_decodeOffset = 0;
     // Bytes that are no UTF-8 are what the source gave; they become replacement characters.
-    finish({m_text.take(), false});
+    finish({m_decoder.take(), false});
 }
 
 void WaylandClipboardReader::tooLarge()
@@ -244,8 +231,7 @@ void WaylandClipboardReader::stop(const QString& reason)
     m_retry.stop();
     m_decoding.stop();
     m_bytes.clear();
-    m_decodePiece.clear();
-    m_decodeOffset = 0;
+    m_decoder.clear();
     m_offer.reset();
     m_state = State::Failed;
     m_failure = reason;

@@ -10,7 +10,7 @@
 
 #include "platform/clipboard/ChunkedBytes.h"
 #include "platform/clipboard/ClipboardReader.h"
-#include "platform/clipboard/wayland/Utf8TextBuilder.h"
+#include "platform/clipboard/SlicedTextDecoder.h"
 
 namespace vardelo {
 
@@ -26,12 +26,12 @@ class WaylandConnection;
 /// On each new selection it reads the text from its source through a pipe, in the background of the event
 /// loop, and keeps the text of the last completed read, so read() costs nothing while the clipboard stays as
 /// it is. A read goes on for as long as its offer stays on the clipboard, however slowly the source writes; a
-/// newer selection cancels it. The bytes are decoded once the source has closed the pipe, a piece of some
-/// megabytes per turn of the event loop. While a read is under way, or after one failed, read() fails; a failed read is
-/// tried again every half second while its offer stays on the clipboard, except one of more than MaxClipboardBytes,
-/// whose pipe is closed at once. A source that goes away leaves its text, as a copied text outlives the program it was
-/// copied from; an offer without text reads as empty. The text of an offer that password managers mark as secret is
-/// never asked for.
+/// newer selection cancels it and frees what it held. The bytes are decoded once the source has closed the
+/// pipe, a slice per turn of the event loop. While a read is under way, or after one failed, read() fails; a failed
+/// read is tried again every half second while its offer stays on the clipboard, except one of more than
+/// MaxClipboardBytes, whose pipe is closed at once. A source that goes away leaves its text, as a copied text outlives
+/// the program it was copied from; an offer without text reads as empty. The text of an offer that password managers
+/// mark as secret is never asked for.
 class WaylandClipboardReader final : public QObject, public ClipboardReader
 {
     Q_OBJECT
@@ -77,12 +77,9 @@ private:
     std::unique_ptr<PipeReader> m_pipe;
     /// What the current read has brought so far: a secret's mark, or the text.
     QByteArray m_hint;
-    /// The text's bytes, until they are decoded into m_text.
+    /// The text's bytes as they come, until they are decoded.
     ChunkedBytes m_bytes;
-    Utf8TextBuilder m_text;
-    /// The piece of m_bytes being decoded, and how much of it is.
-    QByteArray m_decodePiece;
-    qsizetype m_decodeOffset = 0;
+    SlicedTextDecoder m_decoder;
     QTimer m_decoding;
     QTimer m_retry;
     State m_state = State::Reading;

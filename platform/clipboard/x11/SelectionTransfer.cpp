@@ -14,6 +14,17 @@ namespace {
 
 constexpr char Escape = '\x1b';
 
+/// A whole answer, copied out of the server's reply in pieces that can be freed one by one as they are decoded.
+ChunkedBytes inPieces(QByteArrayView bytes)
+{
+    constexpr qsizetype Piece = 4 * 1024 * 1024;
+    ChunkedBytes pieces;
+    for (qsizetype at = 0; at < bytes.size(); at += Piece) {
+        pieces.append(bytes.sliced(at, std::min(Piece, bytes.size() - at)));
+    }
+    return pieces;
+}
+
 /// Compound text in the states that carry Latin-1 (the initial one) and UTF-8 (ESC % G ... ESC % @).
 /// Other character sets are refused rather than shown wrongly.
 std::optional<QString> decodeCompoundText(QByteArrayView bytes)
@@ -78,6 +89,7 @@ SelectionTransfer::Step SelectionTransfer::start()
     m_secret = false;
     m_text = QString();
     forgetChunks();
+    m_decoder.clear();
     m_targets.clear();
     for (const std::uint32_t target : {m_atoms.utf8String, m_atoms.string, m_atoms.text, m_atoms.compoundText}) {
         if (target != 0) {
@@ -93,7 +105,7 @@ SelectionTransfer::Step SelectionTransfer::start()
 
 SelectionTransfer::Step SelectionTransfer::retry()
 {
-    if (m_step == Step::Finished || m_step == Step::Undecodable || m_step == Step::TooLarge) {
+    if (m_step == Step::Finished || m_step == Step::Undecodable || m_step == Step::TooLarge || m_step == Step::Decode) {
         return m_step;
     }
     if (m_step == Step::Refused) {
@@ -146,14 +158,10 @@ SelectionTransfer::Step SelectionTransfer::propertyRead(std::uint32_t type, std:
             return m_step = Step::TooLarge;
         }
         if (type != 0 && type == m_atoms.incr) {
+            // The size an INCR owner announces is only a lower bound, and the chunks are kept in pieces that are
+            // decoded and freed one by one, so it is not needed.
             m_chunked = true;
             m_bytes.clear();
-            if (format == 32 && bytes.size() >= 4) {
-                std::uint32_t announced = 0;
-                std::memcpy(&announced, bytes.data(), sizeof announced);
-                // An INCR owner announces a lower bound of the size; it is trusted only up to the limit.
-                m_bytes.expect(std::min<qsizetype>(announced, MaxClipboardBytes));
-            }
             // Reading the INCR property deleted it, which tells the owner to send the first chunk; the notice
             // of that chunk may already have been seen.
             if (m_chunkWaiting) {
@@ -162,7 +170,7 @@ SelectionTransfer::Step SelectionTransfer::propertyRead(std::uint32_t type, std:
             }
             return m_step = Step::WaitForChunk;
         }
-        return m_step = answered(type, format, bytes);
+        return m_step = answered(type, format, inPieces(bytes));
     }
 
     if (m_chunkType == 0) {
@@ -173,11 +181,11 @@ SelectionTransfer::Step SelectionTransfer::propertyRead(std::uint32_t type, std:
         return m_step = Step::BrokenOff;
     }
     if (bytes.isEmpty()) {
-        const QByteArray whole = m_bytes.takeAll();
+        ChunkedBytes whole = std::exchange(m_bytes, ChunkedBytes());
         const std::uint32_t wholeType = m_chunkType;
         const std::uint8_t wholeFormat = m_chunkFormat;
         forgetChunks();
-        return m_step = answered(wholeType, wholeFormat, whole);
+        return m_step = answered(wholeType, wholeFormat, std::move(whole));
     }
     if (m_bytes.size() + bytes.size() > MaxClipboardBytes) {
         // The owner is left waiting for the chunk's deletion, which stops it sending.
@@ -204,18 +212,26 @@ SelectionTransfer::Step SelectionTransfer::chunkAnnounced()
     return m_step;
 }
 
-SelectionTransfer::Step SelectionTransfer::answered(std::uint32_t type, std::uint8_t format, QByteArrayView bytes)
+SelectionTransfer::Step SelectionTransfer::decodeSome()
+{
+    if (m_step != Step::Decode) {
+        return m_step;
+    }
+    return m_step = m_decoder.decodeSome() ? finish(m_decoder.take()) : Step::Decode;
+}
+
+SelectionTransfer::Step SelectionTransfer::answered(std::uint32_t type, std::uint8_t format, ChunkedBytes bytes)
 {
     switch (m_phase) {
     case Phase::Targets:
-        return targetsAnswered(type, format, bytes);
+        return targetsAnswered(type, format, bytes.takeAll());
     case Phase::Mark:
         // A mark that cannot be read counts as set, as a withheld one does.
-        return type != 0 && format == 8 && !isSecretHint(bytes) ? askForText() : finish(QString(), true);
+        return type != 0 && format == 8 && !isSecretHint(bytes.takeAll()) ? askForText() : finish(QString(), true);
     case Phase::Text:
         break;
     }
-    return textAnswered(type, format, bytes);
+    return textAnswered(type, format, std::move(bytes));
 }
 
 SelectionTransfer::Step SelectionTransfer::targetsAnswered(
@@ -238,10 +254,16 @@ SelectionTransfer::Step SelectionTransfer::targetsAnswered(
     return askForText();
 }
 
-SelectionTransfer::Step SelectionTransfer::textAnswered(std::uint32_t type, std::uint8_t format, QByteArrayView bytes)
+SelectionTransfer::Step SelectionTransfer::textAnswered(std::uint32_t type, std::uint8_t format, ChunkedBytes bytes)
 {
     if (type != 0 && format == 8) {
-        if (const std::optional<QString> text = decodeSelectionText(m_atoms, type, bytes)) {
+        // More than a slice is decoded a slice a turn; compound text, rare and of several parts, at once.
+        if ((type == m_atoms.utf8String || type == m_atoms.string) && bytes.size() > SlicedTextDecoder::SliceBytes) {
+            m_decoder.start(std::move(bytes),
+                type == m_atoms.utf8String ? SlicedTextDecoder::Encoding::Utf8 : SlicedTextDecoder::Encoding::Latin1);
+            return Step::Decode;
+        }
+        if (const std::optional<QString> text = decodeSelectionText(m_atoms, type, bytes.takeAll())) {
             return finish(*text);
         }
         // Of the text types only compound text can hold what the decoder does not know; other types are

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include "platform/clipboard/ChunkedBytes.h"
+#include "platform/clipboard/SlicedTextDecoder.h"
 
 namespace vardelo {
 
@@ -42,7 +43,8 @@ struct SelectionAtoms
 /// them all, holds no text, which reads as the empty string; one that offers text targets and refuses them all
 /// refused, and one whose text cannot be decoded cannot be read. Large answers come in chunks (INCR): the
 /// caller deletes the property as it reads each, and a chunk of no bytes ends the answer. An answer of more
-/// than MaxClipboardBytes is given up with its bytes freed.
+/// than MaxClipboardBytes is given up with its bytes freed. A large UTF-8 or Latin-1 text is decoded a slice
+/// per turn of the caller's event loop, each piece of its bytes freed once decoded; chunks are never joined.
 class SelectionTransfer final
 {
 public:
@@ -55,6 +57,8 @@ public:
         ReadProperty,
         /// Wait for the owner to put the next chunk in the property (PropertyNotify, new value).
         WaitForChunk,
+        /// The whole answer is read; call decodeSome() on a later turn of the event loop, until it is Finished.
+        Decode,
         /// text() holds the owner's text, or secret() says it holds a secret.
         Finished,
         /// The owner broke off a chunked answer. It may still write to the property, so the caller leaves
@@ -85,6 +89,8 @@ public:
     /// The owner put a new value in the property; only a chunked transfer waits for that, but its first
     /// notice may come before the answer that starts it has been read.
     Step chunkAnnounced();
+    /// Decodes the next slice of the text read.
+    Step decodeSome();
 
     Step step() const { return m_step; }
     /// The target that Convert asks for.
@@ -106,9 +112,9 @@ private:
         Text,
     };
 
-    Step answered(std::uint32_t type, std::uint8_t format, QByteArrayView bytes);
+    Step answered(std::uint32_t type, std::uint8_t format, ChunkedBytes bytes);
     Step targetsAnswered(std::uint32_t type, std::uint8_t format, QByteArrayView bytes);
-    Step textAnswered(std::uint32_t type, std::uint8_t format, QByteArrayView bytes);
+    Step textAnswered(std::uint32_t type, std::uint8_t format, ChunkedBytes bytes);
     Step askForText();
     Step nextTarget();
     Step finish(const QString& text, bool secret = false);
@@ -132,6 +138,7 @@ private:
     std::uint8_t m_chunkFormat = 0;
     /// A chunked answer so far.
     ChunkedBytes m_bytes;
+    SlicedTextDecoder m_decoder;
     QString m_text;
     bool m_secret = false;
 };

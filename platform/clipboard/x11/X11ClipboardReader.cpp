@@ -70,6 +70,13 @@ X11ClipboardReader::X11ClipboardReader(std::unique_ptr<ClipboardConnection> conn
     m_resume.setSingleShot(true);
     m_resume.setInterval(0);
     connect(&m_resume, &QTimer::timeout, this, &X11ClipboardReader::pump);
+    m_decoding.setSingleShot(true);
+    m_decoding.setInterval(0);
+    connect(&m_decoding, &QTimer::timeout, this, [this] {
+        if (m_transfer) {
+            perform(m_transfer->decodeSome());
+        }
+    });
 
     // A text already on the clipboard counts as a copy made just now. Its owner's requests need a time no
     // earlier than it took the clipboard: the server's time now, which the notice of a change to our own
@@ -96,6 +103,7 @@ void X11ClipboardReader::beginSession(std::uint32_t owner, std::uint32_t time)
 {
     giveUpAttempt();
     m_retry.stop();
+    m_decoding.stop();
     m_owner = owner;
     m_ownerTime = time;
     m_patience = FirstPatience;
@@ -145,6 +153,15 @@ void X11ClipboardReader::perform(Step step)
         break;
     case Step::WaitForChunk:
         break;
+    case Step::Decode:
+        // Everything is read and the property deleted; the owner is done with it.
+        if (m_property) {
+            m_pool.add(*m_property);
+            m_property.reset();
+        }
+        m_deadline.stop();
+        m_decoding.start();
+        return;
     case Step::Finished:
         // The same text copied again keeps the old string, which the last capture shares, so the capture's
         // compare stays free instead of running over the whole text on every tick.
@@ -196,6 +213,7 @@ void X11ClipboardReader::giveUpTooLarge()
 
 void X11ClipboardReader::finishSession()
 {
+    m_decoding.stop();
     if (m_property) {
         m_pool.add(*m_property);
         m_property.reset();
@@ -443,7 +461,12 @@ void X11ClipboardReader::handleEvent(const void* raw)
         beginSession(notify->owner, notify->selection_timestamp);
         return;
     }
-    // The owner exited; its content stays what the clipboard last held.
+    // The owner exited; its content stays what the clipboard last held. A text it has sent in full is still
+    // being decoded, and is its content.
+    if (m_transfer && m_transfer->step() == Step::Decode) {
+        ownerGone(m_owner);
+        return;
+    }
     giveUpAttempt();
     m_retry.stop();
     m_transfer.reset();

@@ -32,7 +32,8 @@ struct ClipboardConnection;
 /// unanswered for a second is asked again, then after 2, 4 and so on up to 30 seconds; after the seventh
 /// request it is only waited on. One that breaks off its answer or refuses the text it offers is asked
 /// again after the same waits. A text that cannot be decoded, or is larger than MaxClipboardBytes, is not
-/// asked for again. An owner that sets the clipboard to nothing or offers no text reads as empty; an owner
+/// asked for again. A large text is decoded a slice per turn of the event loop. An owner that sets the
+/// clipboard to nothing or offers no text reads as empty; an owner
 /// that merely exits leaves its content, as a copied text outlives the program it was copied from on other
 /// desktops. Should its X connection break, the reader stops, says so once on stderr and fails every read.
 /// An owner that marks its content as a password manager's secret reads as a secret, and its text is
@@ -99,6 +100,8 @@ private:
     QTimer m_retry;
     /// Goes on with work a pump left for the next turn of the event loop.
     QTimer m_resume;
+    /// Decodes the next slice of a large text on the next turn of the event loop.
+    QTimer m_decoding;
     PropertyPool m_pool;
     std::deque<PendingRead> m_reads;
     /// Owners' windows whose end this reader hears of, as the pool still waits on them.

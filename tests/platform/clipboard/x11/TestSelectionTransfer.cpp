@@ -267,6 +267,52 @@ private Q_SLOTS:
         QCOMPARE(transfer.text(), QStringLiteral("a\u0451z"));
     }
 
+    void aLargeTextIsDecodedASliceATurn_data()
+    {
+        QTest::addColumn<bool>("chunked");
+        QTest::addColumn<std::uint32_t>("type");
+        QTest::newRow("whole, UTF-8") << false << Utf8;
+        QTest::newRow("in chunks, UTF-8") << true << Utf8;
+        QTest::newRow("in chunks, Latin-1") << true << Latin1;
+    }
+    void aLargeTextIsDecodedASliceATurn()
+    {
+        QFETCH(bool, chunked);
+        QFETCH(std::uint32_t, type);
+        QByteArray bytes;
+        while (bytes.size() < 5 * SlicedTextDecoder::SliceBytes) {
+            bytes += QStringLiteral("Съешь же ещё этих булок\r\n").toUtf8();
+        }
+        SelectionTransfer transfer(atoms());
+        (void)transfer.start();
+        while (transfer.target() != type) {
+            (void)transfer.conversionAnswered(false);
+        }
+        QCOMPARE(transfer.conversionAnswered(true), Step::ReadProperty);
+        Step step = Step::ReadProperty;
+        if (chunked) {
+            QCOMPARE(transfer.propertyRead(Incr, 32, incrAnnouncing(std::uint32_t(bytes.size()))), Step::WaitForChunk);
+            // A character split between chunks.
+            for (qsizetype at = 0; at < bytes.size(); at += 65537) {
+                QCOMPARE(transfer.chunkAnnounced(), Step::ReadProperty);
+                QCOMPARE(transfer.propertyRead(
+                             type, 8, QByteArrayView(bytes).sliced(at, std::min<qsizetype>(65537, bytes.size() - at))),
+                    Step::WaitForChunk);
+            }
+            QCOMPARE(transfer.chunkAnnounced(), Step::ReadProperty);
+            step = transfer.propertyRead(type, 8, "");
+        } else {
+            step = transfer.propertyRead(type, 8, bytes);
+        }
+        int turns = 0;
+        for (; step == Step::Decode; ++turns) {
+            step = transfer.decodeSome();
+        }
+        QCOMPARE(step, Step::Finished);
+        QCOMPARE(turns, (bytes.size() + SlicedTextDecoder::SliceBytes - 1) / SlicedTextDecoder::SliceBytes);
+        QCOMPARE(transfer.text(), type == Utf8 ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes));
+    }
+
     void firstChunkNoticedBeforeTheAnswerIsReadIsNotLost()
     {
         SelectionTransfer transfer(atoms());

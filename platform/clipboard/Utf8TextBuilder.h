@@ -15,6 +15,10 @@ public:
     void add(QByteArrayView piece);
     /// The text so far, with a character cut short at the end decoded as it stands; the builder starts over.
     [[nodiscard]] QString take();
+    /// Makes room for a text of this many characters.
+    void reserve(qsizetype characters) { m_text.reserve(characters); }
+    /// The characters it has room for.
+    qsizetype capacity() const { return m_text.capacity(); }
 
 private:
     QString m_text;

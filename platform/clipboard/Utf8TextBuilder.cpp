@@ -1,4 +1,4 @@
-#include "platform/clipboard/wayland/Utf8TextBuilder.h"
+#include "platform/clipboard/Utf8TextBuilder.h"
 
 #include <algorithm>
 #include <utility>

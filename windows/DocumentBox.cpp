@@ -1,9 +1,11 @@
 #include "windows/DocumentBox.h"
 
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include <QElapsedTimer>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QScrollBar>
@@ -11,6 +13,7 @@
 #include <QTextDocument>
 
 #include "windows/ExactText.h"
+#include "windows/GuardedTextAccessible.h"
 #include "windows/ReadGate.h"
 
 namespace vardelo {
@@ -65,16 +68,18 @@ public:
     PendingRead(DocumentBox& box, std::vector<QString> pending, qsizetype firstShown)
         : m_box(box)
         , m_reads(box.m_reads)
+        , m_documentReads(box.m_currentReads)
         , m_document(*box.document())
         , m_pending(std::move(pending))
         , m_firstShown(firstShown)
     {
         m_reads->enter();
+        ++*m_documentReads;
     }
     ~PendingRead()
     {
-        // Told while the gate is still shut: once it is open the box may go, and the box, told before the last
-        // read has left, would find it still there and not be told again.
+        --*m_documentReads;
+        // Told while the gate is still shut: once it is open the box may go.
         m_reads->leave([this] { QMetaObject::invokeMethod(&m_box, &DocumentBox::readsEnded, Qt::QueuedConnection); });
     }
     PendingRead(const PendingRead&) = delete;
@@ -95,6 +100,7 @@ public:
 private:
     DocumentBox& m_box;
     const std::shared_ptr<ReadGate> m_reads;
+    const std::shared_ptr<std::atomic<int>> m_documentReads;
     const QTextDocument& m_document;
     const std::vector<QString> m_pending;
     const qsizetype m_firstShown;
@@ -127,20 +133,48 @@ template <typename Insert> void DocumentBox::showAtEnd(Insert insert)
 DocumentBox::DocumentBox(QWidget* parent)
     : QPlainTextEdit(parent)
     , m_reads(std::make_shared<ReadGate>())
+    , m_currentReads(std::make_shared<std::atomic<int>>(0))
 {
+    // Before anything asks about the box, so that every screen reader gets the guarded interface.
+    installGuardedTextAccessible("vardelo::DocumentBox", [](const QWidget* widget) {
+        const auto* box = qobject_cast<const DocumentBox*>(widget);
+        return box != nullptr && !box->editsHeld() && !box->isReadOnly();
+    });
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_slices.setInterval(0);
     connect(&m_slices, &QTimer::timeout, this, &DocumentBox::showPendingForAWhile);
-    // Every change, whoever makes it (a key, a cut, a drop, the program), is looked at once it is complete.
-    connect(document(), &QTextDocument::contentsChange, this, &DocumentBox::noteChange);
-    connect(document(), &QTextDocument::contentsChanged, this, &DocumentBox::joinCrThenLfWhereChanged);
+    watchDocument();
 }
 
 DocumentBox::~DocumentBox()
 {
     m_reads->waitUntilFree();
+}
+
+void DocumentBox::watchDocument()
+{
+    // Every change, whoever makes it (a key, a cut, a drop, the program), is looked at once it is complete.
+    connect(document(), &QTextDocument::contentsChange, this, &DocumentBox::noteChange);
+    connect(document(), &QTextDocument::contentsChanged, this, &DocumentBox::joinCrThenLfWhereChanged);
+}
+
+void DocumentBox::detachDocument()
+{
+    QTextDocument* old = document();
+    const QFont font = old->defaultFont();
+    const qreal margin = old->documentMargin();
+    // The widget deletes a document of its own when it takes another; this one is the reads' until they end.
+    disconnect(old, nullptr, this, nullptr);
+    old->setParent(nullptr);
+    m_detached.push_back(
+        {std::unique_ptr<QTextDocument>(old), std::exchange(m_currentReads, std::make_shared<std::atomic<int>>(0))});
+    setDocument(nullptr);
+    document()->setDefaultFont(font);
+    document()->setDocumentMargin(margin);
+    m_changed.reset();
+    watchDocument();
 }
 
 Result<QString> DocumentBox::text() const
@@ -163,7 +197,10 @@ Status DocumentBox::setText(const QString& text)
     if (text.size() > MaxLength) {
         return documentFull();
     }
-    waitForReads();
+    // A read elsewhere keeps the moment it was asked for; the box does not wait for it.
+    if (readsRunning()) {
+        detachDocument();
+    }
     m_pending.clear();
     m_pendingShown = 0;
     m_pendingLength = 0;
@@ -188,7 +225,7 @@ Status DocumentBox::append(const QString& first, const QString& second)
     if (length > MaxLength - shownLength() - m_pendingLength) {
         return documentFull();
     }
-    if (m_readsRunning || !m_pending.empty() || length > SliceLength) {
+    if (readsRunning() || !m_pending.empty() || length > SliceLength) {
         if (m_pending.empty()) {
             m_followPending = caretAtEnd();
         }
@@ -200,7 +237,7 @@ Status DocumentBox::append(const QString& first, const QString& second)
         m_pendingLength += length;
         // The user's edits would land among texts the widget does not show yet.
         updateEditable();
-        if (!m_readsRunning) {
+        if (!readsRunning()) {
             m_slices.start();
         }
         return Status::success();
@@ -219,36 +256,33 @@ Status DocumentBox::append(const QString& first, const QString& second)
 
 TextPieces DocumentBox::readLater()
 {
-    m_readsRunning = true;
     m_slices.stop();
-    updateEditable();
     const auto read = std::make_shared<const PendingRead>(
         *this, std::vector<QString>(m_pending.begin(), m_pending.end()), m_pendingShown);
+    updateEditable();
     return [read](const std::function<bool(QStringView)>& piece) { read->read(piece); };
+}
+
+bool DocumentBox::editsHeld() const
+{
+    return readsRunning() || !m_pending.empty();
 }
 
 void DocumentBox::readsEnded()
 {
-    if (!m_readsRunning || m_reads->busy()) {
+    std::erase_if(m_detached, [](const DetachedDocument& detached) { return detached.reads->load() == 0; });
+    if (readsRunning()) {
         return;
     }
-    m_readsRunning = false;
     updateEditable();
     if (!m_pending.empty()) {
         m_slices.start();
     }
 }
 
-void DocumentBox::waitForReads()
-{
-    // A read takes a moment of another thread; it is waited for rather than given a document that changes.
-    m_reads->waitUntilFree();
-    readsEnded();
-}
-
 void DocumentBox::updateEditable()
 {
-    const bool hold = m_readsRunning || !m_pending.empty();
+    const bool hold = editsHeld();
     if (hold == m_holdingEdits) {
         return;
     }
@@ -256,14 +290,17 @@ void DocumentBox::updateEditable()
     if (hold) {
         m_readOnlyBeforeHold = isReadOnly();
         setReadOnly(true);
-    } else {
-        setReadOnly(m_readOnlyBeforeHold);
+        return;
+    }
+    setReadOnly(m_readOnlyBeforeHold);
+    if (const QString commit = std::exchange(m_heldCommit, {}); !commit.isEmpty() && !isReadOnly()) {
+        insertAtCaret(commit);
     }
 }
 
 void DocumentBox::showPendingForAWhile()
 {
-    if (!m_pending.empty() && !m_readsRunning) {
+    if (!m_pending.empty() && !readsRunning()) {
         // One change for the whole turn: the widget then lays out the lines it shows once a turn, not once a
         // slice.
         QElapsedTimer turn;
@@ -274,7 +311,7 @@ void DocumentBox::showPendingForAWhile()
             }
         });
     }
-    if (!m_pending.empty() && !m_readsRunning) {
+    if (!m_pending.empty() && !readsRunning()) {
         return;
     }
     m_slices.stop();
@@ -344,6 +381,18 @@ void DocumentBox::keyPressEvent(QKeyEvent* event)
     QPlainTextEdit::keyPressEvent(event);
 }
 
+void DocumentBox::inputMethodEvent(QInputMethodEvent* event)
+{
+    // What an input method gives while the document must stay as it is waits for the hold to end; what it is
+    // still composing is not shown meanwhile.
+    if (editsHeld()) {
+        m_heldCommit += event->commitString();
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::inputMethodEvent(event);
+}
+
 QMimeData* DocumentBox::createMimeDataFromSelection() const
 {
     // What the document really holds, not Qt's rendering of it (which turns NBSP into spaces and every line
@@ -378,7 +427,7 @@ void DocumentBox::insertFromMimeData(const QMimeData* source)
 
 void DocumentBox::insertAtCaret(QStringView exact)
 {
-    if (m_readsRunning || exact.size() > MaxLength - shownLength() - m_pendingLength) {
+    if (editsHeld() || exact.size() > MaxLength - shownLength() - m_pendingLength) {
         return;
     }
     // One step to undo: the selection it replaced comes back with it.

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include <QPlainTextEdit>
 #include <QTimer>
@@ -32,12 +34,13 @@ public:
     static constexpr char ExactTextMimeType[] = "application/x-vardelo-exact-text";
 
     explicit DocumentBox(QWidget* parent = nullptr);
-    /// Waits for a read on another thread to end first.
+    /// Waits for reads on other threads to end first.
     ~DocumentBox() override;
 
     /// The whole text; it costs a walk over the document, so read it when it is needed, not on every tick.
     Result<QString> text() const override;
-    /// Waits for a read on another thread to end first.
+    /// Never waits: while a read on another thread walks the document, the widget goes on with a new one and
+    /// the read keeps the old one until it ends.
     Status setText(const QString& text) override;
     /// Adds text at the end. A caret standing at the end follows it, so a box left alone keeps showing the
     /// newest entry; a caret the user put elsewhere stays where it is, and a selection keeps its ends.
@@ -54,11 +57,18 @@ public:
 
     /// The whole text as it stands now, for a read on another thread, a stretch at a time, once or more.
     /// Until the function has gone, the widget's document stays as it is, so that each read sees this
-    /// moment: appended texts wait to be shown, as behind a large one, and the box is read-only.
+    /// moment: appended texts wait to be shown, as behind a large one, and nothing edits it (see editsHeld()).
     TextPieces readLater();
+
+    /// Whether nothing may change the widget's document now: a read elsewhere needs it still, or texts wait to
+    /// be shown, among which an edit would land. Every way an edit comes in asks this: keys, undo, drops and
+    /// pastes through the box being read-only meanwhile, an input method's text, which waits until the hold
+    /// ends, and a screen reader's editing calls, which are refused.
+    bool editsHeld() const;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
     QMimeData* createMimeDataFromSelection() const override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
@@ -74,9 +84,15 @@ private:
     template <typename Insert> void showAtEnd(Insert insert);
     void noteChange(int from, int removed, int added);
     void joinCrThenLfWhereChanged();
-    /// Reads on other threads have ended: the widget's document may change again.
+    /// A read on another thread has ended: the widget's document may change again once none walks it, and a
+    /// document taken away from reads goes once its last one ends.
     void readsEnded();
-    void waitForReads();
+    /// Whether a read on another thread walks the widget's document.
+    bool readsRunning() const { return m_currentReads->load() > 0; }
+    /// Gives the widget a new, empty document and leaves the old one to the reads that walk it.
+    void detachDocument();
+    /// Follows the changes of the widget's document.
+    void watchDocument();
     /// The box is read-only while a read elsewhere needs its document still or it has texts yet to show.
     void updateEditable();
     int shownLength() const;
@@ -91,9 +107,19 @@ private:
     /// The caret stood at the end when the first pending text came, and follows it once all is shown.
     bool m_followPending = false;
     QTimer m_slices;
-    /// Reads of the document on other threads; while one runs, nothing changes the widget's document.
+    /// Reads of the box's documents on other threads, which the box waits for before it goes.
     std::shared_ptr<ReadGate> m_reads;
-    bool m_readsRunning = false;
+    /// How many of them walk the widget's document; while one does, nothing changes it.
+    std::shared_ptr<std::atomic<int>> m_currentReads;
+    /// Documents the widget no longer shows, kept for the reads that still walk them.
+    struct DetachedDocument
+    {
+        std::unique_ptr<QTextDocument> document;
+        std::shared_ptr<std::atomic<int>> reads;
+    };
+    std::vector<DetachedDocument> m_detached;
+    /// What an input method gave while edits were held.
+    QString m_heldCommit;
     bool m_holdingEdits = false;
     bool m_readOnlyBeforeHold = false;
     /// The part of the document that the last change made, to look for CR and LF breaks that now meet.

@@ -8,11 +8,12 @@ void ReadGate::enter()
     ++m_reads;
 }
 
-void ReadGate::leave(const std::function<void()>& lastLeft)
+void ReadGate::leave(const std::function<void()>& told)
 {
     const std::lock_guard lock(m_mutex);
-    if (--m_reads == 0) {
-        lastLeft();
+    --m_reads;
+    told();
+    if (m_reads == 0) {
         m_free.notify_all();
     }
 }

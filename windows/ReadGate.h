@@ -17,10 +17,10 @@ public:
 
     /// A read is handed over to another thread.
     void enter();
-    /// A read has ended, or will never run; from any thread. When it was the last, lastLeft runs before the
-    /// gate opens, so that whoever waits for it cannot go meanwhile and whoever asks busy() cannot hear "busy"
-    /// after it has run.
-    void leave(const std::function<void()>& lastLeft);
+    /// A read has ended, or will never run; from any thread. told runs before the gate lets the read go, so
+    /// that whoever waits for the gate to open cannot go meanwhile and whoever asks busy() cannot hear "busy"
+    /// after it has run for the last read.
+    void leave(const std::function<void()>& told);
     /// Whether a read has not ended yet.
     bool busy() const;
     /// Returns once every read has ended.

@@ -1,6 +1,9 @@
 #include <atomic>
 #include <thread>
 
+#include <future>
+
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QInputMethodEvent>
@@ -549,6 +552,99 @@ private Q_SLOTS:
             QTRY_VERIFY_WITH_TIMEOUT(!box.isReadOnly(), 1000);
             QCOMPARE(readThere, QStringLiteral("a\r\nb"));
         }
+    }
+
+    void nothingEditsTheDocumentWhileItIsHeld_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<bool>("showing");
+        for (const bool showing : {false, true}) {
+            const char* hold = showing ? "while a large entry is shown" : "while a read runs elsewhere";
+            for (const char* way : {"screen reader inserts", "screen reader deletes", "screen reader sets the text",
+                     "input method commits", "typing"}) {
+                QTest::addRow("%s, %s", way, hold) << QString::fromLatin1(way) << showing;
+            }
+        }
+    }
+    void nothingEditsTheDocumentWhileItIsHeld()
+    {
+        QFETCH(QString, way);
+        QFETCH(bool, showing);
+        DocumentBox box;
+        box.show();
+        QVERIFY(box.append(QStringLiteral("один\r\nдва")).ok());
+        TextPieces read;
+        if (showing) {
+            QVERIFY(box.append(QStringLiteral("\r\nтри").repeated(20'000)).ok());
+        } else {
+            read = box.readLater();
+        }
+        const QString held = box.text().value();
+        const QString shown = box.document()->toRawText();
+        QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(&box);
+        QVERIFY(reader->editableTextInterface() != nullptr && reader->textInterface() != nullptr);
+        if (way == QLatin1String("screen reader inserts")) {
+            reader->editableTextInterface()->insertText(2, QStringLiteral("чужое"));
+        } else if (way == QLatin1String("screen reader deletes")) {
+            reader->editableTextInterface()->deleteText(0, 3);
+        } else if (way == QLatin1String("screen reader sets the text")) {
+            reader->setText(QAccessible::Value, QStringLiteral("чужое"));
+        } else if (way == QLatin1String("input method commits")) {
+            QInputMethodEvent commit;
+            commit.setCommitString(QStringLiteral("ввод"));
+            QCoreApplication::sendEvent(&box, &commit);
+        } else {
+            QTest::keyClicks(&box, QStringLiteral("abc"));
+        }
+        QCOMPARE(box.document()->toRawText(), shown);
+        if (!showing) {
+            QString readThere;
+            read([&readThere](QStringView piece) {
+                readThere += piece;
+                return true;
+            });
+            read = nullptr;
+            QCOMPARE(readThere, held);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(box.isShowingEverything() && !box.isReadOnly(), 20000);
+        // What an input method gave comes at the caret once the hold is over; what a screen reader asked for was
+        // refused.
+        const bool committed = way == QLatin1String("input method commits");
+        QCOMPARE(box.text().value(), committed ? held + QStringLiteral("ввод") : held);
+    }
+
+    void newDuringAReadEmptiesTheBoxAtOnce()
+    {
+        DocumentBox box;
+        box.show();
+        QVERIFY(box.append(QStringLiteral("собрано\r\n").repeated(1000)).ok());
+        const QString before = box.text().value();
+        std::promise<void> go;
+        std::atomic<bool> ended = false;
+        QString readThere;
+        std::thread elsewhere([&, read = box.readLater(), started = go.get_future()]() mutable {
+            // Released by the test, or after a while should New wait for the read, which the test then sees.
+            started.wait_for(std::chrono::seconds(10));
+            read([&readThere](QStringView piece) {
+                readThere += piece;
+                return true;
+            });
+            read = nullptr;
+            ended = true;
+        });
+        QVERIFY(box.setText(QString()).ok());
+        const bool readEndedFirst = ended;
+        // The box goes on with a new document meanwhile: editable, and showing what comes at once.
+        QVERIFY(!box.isReadOnly());
+        QVERIFY(box.append(QStringLiteral("новое")).ok());
+        QVERIFY(box.isShowingEverything());
+        QCOMPARE(box.document()->toRawText(), QStringLiteral("новое"));
+        go.set_value();
+        elsewhere.join();
+        QVERIFY(!readEndedFirst);
+        QCOMPARE(readThere, before);
+        QCoreApplication::processEvents();
+        QCOMPARE(box.text().value(), QStringLiteral("новое"));
     }
 
     void caretAtTheEndFollowsALargeAppend()

@@ -10,6 +10,7 @@
 #include "platform/Outcome.h"
 #include "platform/Timer.h"
 #include "platform/clipboard/ClipboardReader.h"
+#include "platform/textfile/AtomicFile.h"
 #include "platform/textfile/TextFileEncoding.h"
 
 namespace vardelo {
@@ -65,8 +66,8 @@ public:
     /// The folder that plays the part of drive C for saved files, with a trailing separator.
     virtual QString driveRoot() const = 0;
 
-    /// What became of a file: written in this encoding, or failed for a reason the user can read.
-    using WriteEnded = std::function<void(const Result<TextFileEncoding>&)>;
+    /// What became of a file: written (see WrittenFile), or failed for a reason the user can read.
+    using WriteEnded = std::function<void(const Result<WrittenFile>&)>;
 
     /// Replaces the file at path with the text that source gives, off the event loop, which runs on
     /// meanwhile: the thread that writes walks source as it writes and lets it go once the file is written,

@@ -107,26 +107,32 @@ void SaveWindow::Command1_Click()
     // The document is taken as it stands now and read on the thread that writes the file; the program goes
     // on meanwhile, and the confirmation comes once the file is safely written.
     m_platform.writeTextFile(path.value(), main->readDocumentLater(),
-        [window = QPointer<SaveWindow>(this), path = path.value()](const Result<TextFileEncoding>& written) {
+        [window = QPointer<SaveWindow>(this), path = path.value()](const Result<WrittenFile>& written) {
             if (window != nullptr) {
                 window->saveEndedAs(path, written);
             }
         });
 }
 
-void SaveWindow::saveEndedAs(const QString& path, const Result<TextFileEncoding>& written)
+void SaveWindow::saveEndedAs(const QString& path, const Result<WrittenFile>& written)
 {
     setSaving(false);
-    if (!written.ok()) {
-        // A close asked for meanwhile is not carried out: the user learns that the file is not there while
-        // the collection is still at hand.
+    if (!written.ok() || !written.value().unconfirmed.isEmpty()) {
+        // A close asked for meanwhile is not carried out: the user learns that the file is not there, or may
+        // not be there after a power loss, while the collection is still at hand.
         m_closeWhenSaved = false;
-        showError(path, written.reason());
+        if (written.ok()) {
+            m_platform.showMessage({Message::Icon::Warning, QStringLiteral("Внимание!"),
+                QStringLiteral("Файл %1 записан, но может быть ещё не сохранён на диске.\n%2")
+                    .arg(QDir::toNativeSeparators(path), written.value().unconfirmed)});
+        } else {
+            showError(path, written.reason());
+        }
         Q_EMIT saveEnded(false);
         return;
     }
     QString message = m_location.savedMessage(path);
-    if (written.value() == TextFileEncoding::Utf8WithBom) {
+    if (written.value().encoding == TextFileEncoding::Utf8WithBom) {
         message += QStringLiteral("\nФайл записан в кодировке UTF-8, потому что в тексте есть символы, "
                                   "которых нет в кодировке Windows-1251.");
     }

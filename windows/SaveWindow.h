@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "platform/textfile/TextFileEncoding.h"
+#include "platform/textfile/AtomicFile.h"
 #include "windows/SaveLocation.h"
 
 class QLabel;
@@ -39,7 +39,7 @@ protected:
 
 private:
     void Command1_Click();
-    void saveEndedAs(const QString& path, const Result<TextFileEncoding>& written);
+    void saveEndedAs(const QString& path, const Result<WrittenFile>& written);
     void setSaving(bool saving);
     void showError(const QString& path, const QString& reason);
 

@@ -38,19 +38,19 @@ public:
     /// Puts the data on the disk and closes the file.
     bool finish();
     bool renameOver(const QByteArray& target);
-    /// The errno of the step that failed.
-    int error() const { return m_error; }
+    /// What the step that failed was told.
+    FileError error() const { return m_error; }
 
 private:
-    bool fail()
+    bool fail(FileError error = errnoFileError(errno))
     {
-        m_error = errno;
+        m_error = error;
         return false;
     }
 
     QByteArray m_path;
     int m_fd = -1;
-    int m_error = 0;
+    FileError m_error;
 };
 
 TemporaryFile::~TemporaryFile()
@@ -93,10 +93,17 @@ bool TemporaryFile::write(QByteArrayView bytes)
 {
     while (!bytes.isEmpty()) {
         const ssize_t written = ::write(m_fd, bytes.data(), static_cast<size_t>(bytes.size()));
-        if (written < 0 && errno != EINTR) {
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written < 0) {
             return fail();
         }
-        bytes = bytes.sliced(std::max<ssize_t>(written, 0));
+        // A device that takes nothing would be asked for ever.
+        if (written == 0) {
+            return fail({FileProblem::NoProgress, 0});
+        }
+        bytes = bytes.sliced(written);
     }
     return true;
 }
@@ -153,9 +160,14 @@ QByteArray folderOf(const QByteArray& path)
     return slash > 0 ? path.left(slash) : slash == 0 ? QByteArray("/") : QByteArray(".");
 }
 
-Result<TextFileEncoding> failure(int error, const QByteArray& folder)
+Result<WrittenFile> failure(const FileError& error, const QByteArray& folder)
 {
-    return Result<TextFileEncoding>::failure(fileErrorText(error, QFile::decodeName(folder)));
+    return Result<WrittenFile>::failure(fileErrorText(error, QFile::decodeName(folder)));
+}
+
+Result<WrittenFile> failure(int error, const QByteArray& folder)
+{
+    return failure(errnoFileError(error), folder);
 }
 
 using FileStatus = struct stat;
@@ -182,7 +194,7 @@ int lookAt(QByteArray& target, FileStatus& status)
 
 } // namespace
 
-Result<TextFileEncoding> writeTextFileAtomically(const QString& path, TextPieces text)
+Result<WrittenFile> writeTextFileAtomically(const QString& path, TextPieces text)
 {
     QByteArray target = QFile::encodeName(path);
     FileStatus existing {};
@@ -198,7 +210,7 @@ Result<TextFileEncoding> writeTextFileAtomically(const QString& path, TextPieces
     // As with QSaveFile, a file the user made read-only is not replaced behind their back.
     if (replacing && ::access(target.constData(), W_OK) != 0) {
         if (errno == EACCES || errno == EPERM) {
-            return Result<TextFileEncoding>::failure(
+            return Result<WrittenFile>::failure(
                 QStringLiteral("Файл уже есть в папке %1 и защищён от записи.").arg(QFile::decodeName(folder)));
         }
         return failure(errno, folder);
@@ -218,10 +230,11 @@ Result<TextFileEncoding> writeTextFileAtomically(const QString& path, TextPieces
     if (!encoding || !file.finish() || !file.renameOver(target)) {
         return failure(file.error(), folder);
     }
+    // The file holds the new text by now, whatever the folder's sync says.
     if (const int error = syncFolder(folder); error != 0) {
-        return failure(error, folder);
+        return WrittenFile {*encoding, fileErrorText(errnoFileError(error), QFile::decodeName(folder))};
     }
-    return *encoding;
+    return WrittenFile {*encoding, QString()};
 }
 
 } // namespace vardelo

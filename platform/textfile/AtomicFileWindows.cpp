@@ -12,48 +12,12 @@
 #include <windows.h>
 
 #include "platform/textfile/FileErrorText.h"
+#include "platform/textfile/Win32FileError.h"
 #include "platform/textfile/WindowsFileName.h"
 
 namespace vardelo {
 
 namespace {
-
-/// The errno that says the same as the system's error, so that the reason reads as on other systems.
-int asErrno(DWORD error)
-{
-    switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_DRIVE:
-    case ERROR_BAD_NETPATH:
-        return ENOENT;
-    case ERROR_ACCESS_DENIED:
-        return EACCES;
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-    case ERROR_USER_MAPPED_FILE:
-        return EBUSY;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-        return ENOSPC;
-    case ERROR_WRITE_PROTECT:
-        return EROFS;
-    case ERROR_FILENAME_EXCED_RANGE:
-        return ENAMETOOLONG;
-    case ERROR_INVALID_NAME:
-    case ERROR_BAD_PATHNAME:
-    case ERROR_DIRECTORY:
-        return EINVAL;
-    case ERROR_FILE_TOO_LARGE:
-        return EFBIG;
-    case ERROR_CRC:
-    case ERROR_IO_DEVICE:
-    case ERROR_SECTOR_NOT_FOUND:
-        return EIO;
-    default:
-        return int(error);
-    }
-}
 
 /// The path as Win32 takes it literally: with the \\?\ prefix nothing is trimmed from a name (spaces at its
 /// end are kept, as typed) and paths longer than 260 characters work.
@@ -114,6 +78,11 @@ public:
             if (!::WriteFile(m_handle, bytes.data(), chunk, &written, nullptr)) {
                 return fail();
             }
+            // A device that takes nothing would be asked for ever.
+            if (written == 0) {
+                m_error = {FileProblem::NoProgress, 0};
+                return false;
+            }
             bytes = bytes.sliced(written);
         }
         return true;
@@ -145,44 +114,44 @@ public:
         return true;
     }
 
-    int error() const { return m_error; }
+    FileError error() const { return m_error; }
 
 private:
     bool fail()
     {
-        m_error = asErrno(::GetLastError());
+        m_error = win32FileError(::GetLastError());
         return false;
     }
 
     std::wstring m_path;
     HANDLE m_handle = INVALID_HANDLE_VALUE;
-    int m_error = 0;
+    FileError m_error;
 };
 
-Result<TextFileEncoding> failure(int error, const QString& folder)
+Result<WrittenFile> failure(const FileError& error, const QString& folder)
 {
-    return Result<TextFileEncoding>::failure(fileErrorText(error, folder));
+    return Result<WrittenFile>::failure(fileErrorText(error, folder));
 }
 
 } // namespace
 
-Result<TextFileEncoding> writeTextFileAtomically(const QString& path, TextPieces text)
+Result<WrittenFile> writeTextFileAtomically(const QString& path, TextPieces text)
 {
     const QFileInfo info(path);
     const QString folder = info.absolutePath();
     // A name Windows cannot take, or takes for a device, is known before a byte is written.
     if (const int problem = windowsNameProblem(info.fileName()); problem != 0) {
-        return failure(problem, folder);
+        return failure(errnoFileError(problem), folder);
     }
     const std::wstring target = literalPath(path);
     const DWORD attributes = ::GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-            return failure(EISDIR, folder);
+            return failure(errnoFileError(EISDIR), folder);
         }
         // A file the user made read-only is not replaced behind their back.
         if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-            return Result<TextFileEncoding>::failure(
+            return Result<WrittenFile>::failure(
                 QStringLiteral("Файл уже есть в папке %1 и защищён от записи.").arg(QDir::toNativeSeparators(folder)));
         }
     }
@@ -197,7 +166,7 @@ Result<TextFileEncoding> writeTextFileAtomically(const QString& path, TextPieces
     if (!encoding || !file.finish() || !file.renameOver(target)) {
         return failure(file.error(), folder);
     }
-    return *encoding;
+    return WrittenFile {*encoding, QString()};
 }
 
 } // namespace vardelo

@@ -4,6 +4,7 @@
 
 #include "platform/BackgroundJobs.h"
 #include "platform/Outcome.h"
+#include "platform/textfile/AtomicFile.h"
 #include "platform/textfile/TextFileEncoding.h"
 
 namespace vardelo {
@@ -14,8 +15,8 @@ namespace vardelo {
 class BackgroundFileWriter final
 {
 public:
-    /// What became of a file: written in this encoding, or failed for a reason the user can read.
-    using Ended = std::function<void(const Result<TextFileEncoding>&)>;
+    /// What became of a file: written (see WrittenFile), or failed for a reason the user can read.
+    using Ended = std::function<void(const Result<WrittenFile>&)>;
 
     /// Replaces the file at path with the text that source gives (see writeTextFileAtomically()); ended runs
     /// on this thread's event loop once it is written or has failed.

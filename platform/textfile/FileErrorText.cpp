@@ -6,39 +6,70 @@
 
 namespace vardelo {
 
-QString fileErrorText(int error, const QString& folder)
+FileError errnoFileError(int error)
 {
-    const QString shown = QDir::toNativeSeparators(folder);
     switch (error) {
     case ENOENT:
     case ENOTDIR:
-        return QStringLiteral("Папка %1 не найдена.").arg(shown);
+        return {FileProblem::FolderMissing, error};
     case EACCES:
     case EPERM:
-        return QStringLiteral("Нет прав на запись в папку %1.").arg(shown);
+        return {FileProblem::NotAllowed, error};
     case ENOSPC:
 #ifdef EDQUOT // not on Windows
     case EDQUOT:
 #endif
-        return QStringLiteral("На диске с папкой %1 не хватает места.").arg(shown);
+        return {FileProblem::DiskFull, error};
     case EROFS:
-        return QStringLiteral("Папка %1 находится на диске, доступном только для чтения.").arg(shown);
+        return {FileProblem::ReadOnlyDisk, error};
     case ENAMETOOLONG:
-        return QStringLiteral("Имя файла слишком длинное для файловой системы в папке %1.").arg(shown);
+        return {FileProblem::NameTooLong, error};
     case EINVAL:
     case EILSEQ:
-        return QStringLiteral("Файловая система в папке %1 не принимает такое имя файла.").arg(shown);
+        return {FileProblem::NameNotAllowed, error};
     case EISDIR:
-        return QStringLiteral("В папке %1 уже есть папка с таким именем.").arg(shown);
+        return {FileProblem::FolderInTheWay, error};
     case EFBIG:
-        return QStringLiteral("Файл слишком велик для файловой системы в папке %1.").arg(shown);
+        return {FileProblem::TooLarge, error};
     case EIO:
-        return QStringLiteral("Ошибка ввода-вывода на диске с папкой %1.").arg(shown);
+        return {FileProblem::DiskError, error};
     case EBUSY:
-        return QStringLiteral("Файл в папке %1 открыт другой программой.").arg(shown);
+        return {FileProblem::InUse, error};
     default:
-        return QStringLiteral("Системная ошибка номер %1 при записи в папку %2.").arg(QString::number(error), shown);
+        return {FileProblem::Other, error};
     }
+}
+
+QString fileErrorText(const FileError& error, const QString& folder)
+{
+    const QString shown = QDir::toNativeSeparators(folder);
+    switch (error.problem) {
+    case FileProblem::FolderMissing:
+        return QStringLiteral("Папка %1 не найдена.").arg(shown);
+    case FileProblem::NotAllowed:
+        return QStringLiteral("Нет прав на запись в папку %1.").arg(shown);
+    case FileProblem::DiskFull:
+        return QStringLiteral("На диске с папкой %1 не хватает места.").arg(shown);
+    case FileProblem::ReadOnlyDisk:
+        return QStringLiteral("Папка %1 находится на диске, доступном только для чтения.").arg(shown);
+    case FileProblem::NameTooLong:
+        return QStringLiteral("Имя файла слишком длинное для файловой системы в папке %1.").arg(shown);
+    case FileProblem::NameNotAllowed:
+        return QStringLiteral("Файловая система в папке %1 не принимает такое имя файла.").arg(shown);
+    case FileProblem::FolderInTheWay:
+        return QStringLiteral("В папке %1 уже есть папка с таким именем.").arg(shown);
+    case FileProblem::TooLarge:
+        return QStringLiteral("Файл слишком велик для файловой системы в папке %1.").arg(shown);
+    case FileProblem::DiskError:
+        return QStringLiteral("Ошибка ввода-вывода на диске с папкой %1.").arg(shown);
+    case FileProblem::InUse:
+        return QStringLiteral("Файл в папке %1 открыт другой программой.").arg(shown);
+    case FileProblem::NoProgress:
+        return QStringLiteral("Диск с папкой %1 перестал принимать данные.").arg(shown);
+    case FileProblem::Other:
+        break;
+    }
+    return QStringLiteral("Системная ошибка номер %1 при записи в папку %2.").arg(QString::number(error.code), shown);
 }
 
 } // namespace vardelo

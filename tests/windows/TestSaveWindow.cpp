@@ -9,6 +9,7 @@
 #include "platform/fake/FakePlatform.h"
 #include "tests/support/SavedConfirmation.h"
 #include "tests/support/SmallDisk.h"
+#include "tests/support/TestFileSystem.h"
 #include "windows/DocumentBox.h"
 #include "windows/HelpMessage.h"
 #include "windows/MainWindow.h"
@@ -214,6 +215,43 @@ private Q_SLOTS:
         QCOMPARE(fileBytes(disk.root() + QStringLiteral("notes.txt")), old);
         QCOMPARE(QDir(disk.root()).entryList(QDir::Files | QDir::Hidden), QStringList {"notes.txt"});
         QVERIFY(document().endsWith(QString(100 * 1024, QLatin1Char('x'))));
+    }
+
+    void aDiskThatMisbehavesIsToldAsItIs_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<bool>("written");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("writes take nothing") << "--zero-writes" << false << QStringLiteral("перестал принимать данные");
+        QTest::newRow("the folder does not sync")
+            << "--fail-folder-sync" << true << QStringLiteral("записан, но может быть ещё не сохранён на диске");
+    }
+    void aDiskThatMisbehavesIsToldAsItIs()
+    {
+        QFETCH(QString, fault);
+        QFETCH(bool, written);
+        QFETCH(QString, said);
+        const test::TestFileSystem disk({fault});
+        if (!disk.mounted()) {
+            QSKIP("mounting the tests' file system needs FUSE");
+        }
+        m_platform->setDriveRoot(disk.root());
+        m_windows.reset();
+        m_windows = std::make_unique<ProgramWindows>(*m_platform);
+        m_windows->showMain();
+        copy(QStringLiteral("текст"));
+        saveAs(QStringLiteral("notes"));
+        QCOMPARE(m_platform->messages().size(), 1u);
+        const Message& message = m_platform->messages().back();
+        QCOMPARE(message.icon, Message::Icon::Warning);
+        QVERIFY2(message.text.contains(said), qPrintable(message.text));
+        QVERIFY(!message.text.contains(QStringLiteral("Вся информация")));
+        QVERIFY(m_windows->save()->isVisible());
+        QCOMPARE(QFile::exists(disk.root() + QStringLiteral("notes.txt")), written);
+        if (written) {
+            QCOMPARE(fileBytes(disk.root() + QStringLiteral("notes.txt")), Sep.toUtf8() + "\xf2\xe5\xea\xf1\xf2");
+        }
+        QCOMPARE(document(), Sep + "текст");
     }
 
     void longNamesSaveEveryTimeAndTooLongOnesAreRefused()

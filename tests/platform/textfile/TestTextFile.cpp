@@ -26,12 +26,12 @@ std::pair<QByteArray, TextFileEncoding> written(const QString& text)
 {
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("saved.txt"));
-    const Result<TextFileEncoding> encoding = writeTextFileAtomically(path, text);
+    const Result<WrittenFile> encoding = writeTextFileAtomically(path, text);
     QFile file(path);
     if (!encoding.ok() || !file.open(QIODevice::ReadOnly)) {
         return {QByteArray("<not written>"), TextFileEncoding::Windows1251};
     }
-    return {file.readAll(), encoding.value()};
+    return {file.readAll(), encoding.value().encoding};
 }
 
 } // namespace

@@ -9,10 +9,10 @@ RUN_PACKAGES=(cmake g++ make qt6-base-dev qt6-base-private-dev libgl-dev libegl-
     pkg-config libwayland-dev libwayland-bin qt6-wayland qt6-translations-l10n fonts-dejavu-core libcups2-dev)
 
 # To run every test: an X server, Wayland compositors (sway, and mutter with a session bus and the script that
-# gives its headless seat a keyboard), programs that copy and click, a file system in user space for disks
-# that misbehave, a printer and its tools, packaging checks.
+# gives its headless seat a keyboard), programs that copy and click, the accessibility bus and a screen reader's
+# library, a file system in user space for disks that misbehave, a printer and its tools, packaging checks.
 TEST_PACKAGES=(xvfb xauth xclip xsel xdotool x11-utils sway xwayland wl-clipboard mutter dbus-daemon dbus-bin
-    python3 python3-dbus fuse3 libfuse3-dev cups cups-client cups-bsd cups-filters
+    python3 python3-dbus at-spi2-core python3-pyatspi fuse3 libfuse3-dev cups cups-client cups-bsd cups-filters
     printer-driver-cups-pdf poppler-utils dpkg-dev file desktop-file-utils appstream)
 
 install_packages() {

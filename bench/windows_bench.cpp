@@ -118,11 +118,10 @@ SeriesResult floorSeries()
     QString last;
     std::unique_ptr<ClipboardWindow> window;
     window = std::make_unique<ClipboardWindow>([&] {
-        const OpenedClipboard clipboard(window->handle());
-        std::u16string text;
-        if (clipboard.isOpen()
-            && clipboard.text(std::size_t(MaxClipboardBytes), text) == OpenedClipboard::TextRead::Read) {
-            last = QString(reinterpret_cast<const QChar*>(text.data()), qsizetype(text.size()));
+        OpenedClipboard clipboard(window->handle());
+        if (clipboard.open()) {
+            last = clipboard.text().value_or(last);
+            clipboard.close();
         }
     });
     return measureSeries([&] { return last; });

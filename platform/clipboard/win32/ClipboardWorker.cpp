@@ -28,13 +28,11 @@ ClipboardWorker::State::~State()
     }
 }
 
-ClipboardWorker::ClipboardWorker(std::size_t maxTextBytes, SecretRule isSecret, Noticed noticed, Publish publish)
+ClipboardWorker::ClipboardWorker(std::size_t maxTextBytes, std::shared_ptr<SnapshotClipboardReader::Inbox> inbox)
     : m_state(std::make_shared<State>())
 {
     m_state->maxTextBytes = maxTextBytes;
-    m_state->isSecret = std::move(isSecret);
-    m_state->noticed = std::move(noticed);
-    m_state->publish = std::move(publish);
+    m_state->inbox = std::move(inbox);
     m_state->started = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     m_state->stopped = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (m_state->started == nullptr || m_state->stopped == nullptr) {
@@ -64,7 +62,7 @@ void ClipboardWorker::run(const std::shared_ptr<State>& state)
     bool pending = true;
     auto backoff = FirstRetry;
     ClipboardWindow window([&] {
-        state->noticed();
+        state->inbox->noticed();
         pending = true;
         backoff = FirstRetry;
     });
@@ -101,33 +99,12 @@ void ClipboardWorker::run(const std::shared_ptr<State>& state)
 
 bool ClipboardWorker::readOnce(State& state, HWND window)
 {
-    ClipboardSnapshot snapshot;
-    if (state.lastSequence != 0 && OpenedClipboard::sequenceNumber() == state.lastSequence) {
-        snapshot.unchanged = true;
-        state.publish(std::move(snapshot));
-        return true;
-    }
-    const OpenedClipboard clipboard(window);
-    if (!clipboard.isOpen()) {
+    OpenedClipboard clipboard(window);
+    std::optional<ClipboardSnapshot> snapshot = readSnapshot(clipboard, state.lastSequence, state.maxTextBytes);
+    if (!snapshot) {
         return false;
     }
-    // Read while the clipboard is open, this number belongs to what is read.
-    const DWORD sequence = OpenedClipboard::sequenceNumber();
-    if (state.isSecret(clipboard)) {
-        snapshot.secret = true;
-    } else if (clipboard.hasText()) {
-        switch (clipboard.text(state.maxTextBytes, snapshot.text)) {
-        case OpenedClipboard::TextRead::Read:
-            break;
-        case OpenedClipboard::TextRead::NotHandedOver:
-            return false;
-        case OpenedClipboard::TextRead::TooLarge:
-            snapshot.tooLarge = true;
-            break;
-        }
-    }
-    state.lastSequence = sequence;
-    state.publish(std::move(snapshot));
+    state.inbox->publish(std::move(*snapshot));
     return true;
 }
 

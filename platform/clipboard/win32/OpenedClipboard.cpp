@@ -1,5 +1,11 @@
 #include "platform/clipboard/win32/OpenedClipboard.h"
 
+#include <algorithm>
+#include <string>
+
+#include <QByteArray>
+
+#include "platform/clipboard/SecretMark.h"
 #include "platform/clipboard/win32/UnicodeTextBlock.h"
 
 namespace vardelo {
@@ -33,47 +39,39 @@ private:
     std::size_t m_size;
 };
 
-UINT registeredFormat(const wchar_t* name)
+std::wstring formatName(const char* name)
 {
-    return ::RegisterClipboardFormatW(name);
+    return QString::fromLatin1(name).toStdWString();
 }
 
 } // namespace
 
-OpenedClipboard::OpenedClipboard(HWND window)
-    : m_open(::OpenClipboard(window) != FALSE)
-    , m_error(m_open ? 0 : ::GetLastError())
-{ }
-
-OpenedClipboard::~OpenedClipboard()
-{
-    if (m_open) {
-        ::CloseClipboard();
-    }
-}
-
-DWORD OpenedClipboard::sequenceNumber()
+std::uint32_t OpenedClipboard::sequenceNumber() const
 {
     return ::GetClipboardSequenceNumber();
 }
 
-bool OpenedClipboard::hasFormat(const wchar_t* name) const
+bool OpenedClipboard::open()
 {
-    const UINT format = registeredFormat(name);
-    return format != 0 && ::IsClipboardFormatAvailable(format) != FALSE;
+    return ::OpenClipboard(m_window) != FALSE;
 }
 
-std::optional<std::string> OpenedClipboard::formatBytes(const wchar_t* name) const
+void OpenedClipboard::close()
 {
-    const UINT format = registeredFormat(name);
-    if (format == 0 || ::IsClipboardFormatAvailable(format) == FALSE) {
-        return std::nullopt;
+    ::CloseClipboard();
+}
+
+bool OpenedClipboard::isSecret() const
+{
+    // Password managers keep what they copy from clipboard tools in one of these ways.
+    for (const char* exclusion : WindowsMonitorExclusions) {
+        if (hasFormat(formatName(exclusion).c_str())) {
+            return true;
+        }
     }
-    const LockedBlock block(::GetClipboardData(format));
-    if (block.data() == nullptr) {
-        return std::nullopt;
-    }
-    return std::string(static_cast<const char*>(block.data()), block.size());
+    // A DWORD; a larger block is read no further than that.
+    const std::optional<QByteArray> history = formatBytes(formatName(WindowsHistoryPermission).c_str(), 4);
+    return history && isHistoryRefusal(*history);
 }
 
 bool OpenedClipboard::hasText() const
@@ -81,17 +79,41 @@ bool OpenedClipboard::hasText() const
     return ::IsClipboardFormatAvailable(CF_UNICODETEXT) != FALSE;
 }
 
-OpenedClipboard::TextRead OpenedClipboard::text(std::size_t maxBytes, std::u16string& text) const
+std::optional<std::size_t> OpenedClipboard::textBlockBytes() const
+{
+    const HANDLE handle = ::GetClipboardData(CF_UNICODETEXT);
+    if (handle == nullptr) {
+        return std::nullopt;
+    }
+    return ::GlobalSize(handle);
+}
+
+std::optional<QString> OpenedClipboard::text() const
 {
     const LockedBlock block(::GetClipboardData(CF_UNICODETEXT));
     if (block.data() == nullptr) {
-        return TextRead::NotHandedOver;
+        return std::nullopt;
     }
-    if (block.size() > maxBytes) {
-        return TextRead::TooLarge;
+    return unicodeTextOfBlock(block.data(), block.size());
+}
+
+bool OpenedClipboard::hasFormat(const wchar_t* name) const
+{
+    const UINT format = ::RegisterClipboardFormatW(name);
+    return format != 0 && ::IsClipboardFormatAvailable(format) != FALSE;
+}
+
+std::optional<QByteArray> OpenedClipboard::formatBytes(const wchar_t* name, std::size_t maxBytes) const
+{
+    const UINT format = ::RegisterClipboardFormatW(name);
+    if (format == 0 || ::IsClipboardFormatAvailable(format) == FALSE) {
+        return std::nullopt;
     }
-    text = unicodeTextOfBlock(block.data(), block.size());
-    return TextRead::Read;
+    const LockedBlock block(::GetClipboardData(format));
+    if (block.data() == nullptr) {
+        return std::nullopt;
+    }
+    return QByteArray(static_cast<const char*>(block.data()), qsizetype(std::min(block.size(), maxBytes)));
 }
 
 } // namespace vardelo

@@ -4,7 +4,7 @@
 
 namespace vardelo {
 
-std::u16string unicodeTextOfBlock(const void* block, std::size_t blockBytes)
+QString unicodeTextOfBlock(const void* block, std::size_t blockBytes)
 {
     if (block == nullptr) {
         return {};
@@ -16,7 +16,7 @@ std::u16string unicodeTextOfBlock(const void* block, std::size_t blockBytes)
     while (length < units && (bytes[2 * length] != 0 || bytes[2 * length + 1] != 0)) {
         ++length;
     }
-    std::u16string text(length, u'\0');
+    QString text(qsizetype(length), Qt::Uninitialized);
     std::memcpy(text.data(), bytes, length * sizeof(char16_t));
     return text;
 }

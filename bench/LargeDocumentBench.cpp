@@ -8,6 +8,7 @@
 #include <vector>
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QHash>
 #include <QLineEdit>
@@ -20,6 +21,7 @@
 #include "bench/BenchProgram.h"
 #include "bench/BenchSupport.h"
 #include "collect/CaptureRule.h"
+#include "tests/support/TestFileSystem.h"
 #include "windows/SaveWindow.h"
 
 namespace vardelo::bench {
@@ -34,6 +36,40 @@ double medianMs(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
     return values.at(values.size() / 2);
+}
+
+/// Saves the collection to a disk whose every write takes 20 ms longer (the tests' file system), presses New
+/// 100 ms later, and says how long the event loop was kept meanwhile, whether New emptied the box at once,
+/// and whether the file holds the collection as it stood when Save was pressed.
+void measureNewDuringASlowSave(Program& program)
+{
+    const test::TestFileSystem disk({QStringLiteral("--delay-ms"), QStringLiteral("20")});
+    if (!disk.mounted() || !QFile::link(disk.root(), program.platform.driveRoot() + QStringLiteral("slow"))) {
+        std::printf("slow-mounted 0\n");
+        return;
+    }
+    const QString expected = program.main.readDocument().value();
+    const std::size_t told = program.platform.messages().size();
+    SaveWindow& save = program.windows.showSave();
+    save.findChild<QLineEdit*>(QStringLiteral("names"))->setText(QStringLiteral("slow\\bench"));
+    TickGaps turns(1);
+    turns.start();
+    bool emptiedAtOnce = false;
+    const qint64 pressedAt = nowNs();
+    save.findChild<QToolButton*>(QStringLiteral("Command1"))->click();
+    QTimer::singleShot(100, [&] {
+        program.click("Command4");
+        emptiedAtOnce = program.main.readDocument().value().isEmpty() && program.platform.messages().size() == told;
+    });
+    const bool ended = runUntil([&] { return program.platform.messages().size() > told; }, 600000);
+    const double longestGap = turns.longestMs();
+    QFile file(disk.root() + QStringLiteral("bench.txt"));
+    const bool whole = ended && file.open(QIODevice::ReadOnly) && file.size() == expected.size()
+        && program.platform.messages().back().first.icon == Message::Icon::Information;
+    std::printf("slow-mounted 1\nslow-save %f\nslow-longest-gap %f\nslow-new-at-once %d\nslow-whole %d\n",
+        double(program.platform.messages().back().second - pressedAt) / 1e6, longestGap, emptiedAtOnce ? 1 : 0,
+        whole ? 1 : 0);
+    QFile::remove(program.platform.driveRoot() + QStringLiteral("slow"));
 }
 
 /// The program with a 53 MB collection built by captures of 1 MB: saving it while a copy is made, then
@@ -97,7 +133,7 @@ int runSaveChild()
     }
     std::printf("raw-read %f\nexact-read %f\ndocument-chars %lld\n", medianMs(raw), medianMs(exact),
         static_cast<long long>(documentChars));
-
+    measureNewDuringASlowSave(program);
     return 0;
 }
 
@@ -192,6 +228,17 @@ void printLargeDocumentTable()
     const double peakMb = value(save, "peak-kb") / 1024.0;
     row(QStringLiteral("peak memory (VmHWM) building and saving it, %1 MB as UTF-16").arg(2 * documentMb, 0, 'f', 0),
         QStringLiteral("%1 MB").arg(peakMb, 0, 'f', 0), "<= 300 MB", verdict(peakMb > 0 && peakMb <= 300));
+    if (value(save, "slow-mounted") == 1) {
+        const double slowGap = value(save, "slow-longest-gap");
+        row(QStringLiteral("New 100 ms into a save to a disk of 20 ms a write (%1 ms)")
+                .arg(value(save, "slow-save"), 0, 'f', 0),
+            value(save, "slow-new-at-once") == 1 ? QStringLiteral("empty at once") : QStringLiteral("waited"),
+            "empty at once", verdict(value(save, "slow-new-at-once") == 1 && value(save, "slow-whole") == 1));
+        row("  longest gap between 1 ms ticks, Save to confirmation", ms(slowGap), "<= 50 ms",
+            verdict(slowGap >= 0 && slowGap <= 50));
+    } else {
+        row("New during a save to a slow disk", "not measured", "FUSE", "MISS");
+    }
     const double shown = value(show, "shown");
     row("30 MB (UTF-8) entry copied: until the main window's box shows it", ms(shown), "<= 600 ms",
         verdict(shown >= 0 && shown <= 600));

@@ -1,8 +1,9 @@
 // A file system in user space for the save tests, over a folder of the real one: what it holds is the
 // folder's, but for what the test asks of its writes.
 //
-// vardelo_test_fs BACKING MOUNTPOINT [--hold-while FILE] [--zero-writes] [--fail-folder-sync]
-//   --hold-while FILE   every write waits while FILE exists (outside the mount), as on a slow disk
+// vardelo_test_fs BACKING MOUNTPOINT [--hold-while FILE] [--delay-ms MS] [--zero-writes] [--fail-folder-sync]
+//   --hold-while FILE   every write waits while FILE exists (outside the mount), as on a stalled disk
+//   --delay-ms MS       every write takes MS milliseconds longer, as on a slow disk
 //   --zero-writes       every write takes no byte, as a device that has stopped taking data
 //   --fail-folder-sync  syncing a folder fails (EIO), after whatever was renamed in it
 //
@@ -30,6 +31,7 @@ struct Options
 {
     std::string backing;
     std::string holdWhile;
+    int delayMs = 0;
     bool zeroWrites = false;
     bool failFolderSync = false;
 } options;
@@ -93,6 +95,7 @@ int onWrite(const char*, const char* buffer, size_t size, off_t offset, fuse_fil
     while (!options.holdWhile.empty() && ::access(options.holdWhile.c_str(), F_OK) == 0) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+    std::this_thread::sleep_for(std::chrono::milliseconds(options.delayMs));
     if (options.zeroWrites) {
         return 0;
     }
@@ -180,7 +183,7 @@ void* onInit(fuse_conn_info*, fuse_config* config)
 int main(int argc, char* argv[])
 {
     if (argc < 3) {
-        std::fputs("usage: vardelo_test_fs BACKING MOUNTPOINT [--hold-while FILE] [--zero-writes] "
+        std::fputs("usage: vardelo_test_fs BACKING MOUNTPOINT [--hold-while FILE] [--delay-ms MS] [--zero-writes] "
                    "[--fail-folder-sync]\n",
             stderr);
         return 2;
@@ -190,6 +193,8 @@ int main(int argc, char* argv[])
         const std::string arg = argv[i];
         if (arg == "--hold-while" && i + 1 < argc) {
             options.holdWhile = argv[++i];
+        } else if (arg == "--delay-ms" && i + 1 < argc) {
+            options.delayMs = std::stoi(argv[++i]);
         } else if (arg == "--zero-writes") {
             options.zeroWrites = true;
         } else if (arg == "--fail-folder-sync") {

@@ -21,8 +21,15 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # the Qt modules in use change.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The collection box reads Qt's text document through Qt's private headers, whose layout is that of one Qt
-# version; Debian's Qt names it by this virtual package.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-base-abi (= ${Qt6_VERSION})")
+# version; Debian's Qt names it by a virtual package that its core library provides: qt6-base-abi on Debian 12,
+# qt6-base-private-abi from Debian 13 on. So a package is built for the release it is built on.
+execute_process(COMMAND dpkg-query -W -f=\${Provides}\n libqt6core6 libqt6core6t64
+    OUTPUT_VARIABLE qt_core_provides ERROR_QUIET)
+string(REGEX MATCH "qt6-base(-private)?-abi \\(= [^)]+\\)" qt_abi "${qt_core_provides}")
+if(NOT qt_abi)
+    set(qt_abi "qt6-base-abi (= ${Qt6_VERSION})")
+endif()
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "${qt_abi}")
 # Qt loads its Wayland platform as a plugin, which dpkg-shlibdeps cannot see; without it the program cannot
 # start on a Wayland session that offers no X11. Without Qt's translations the menus of the text boxes are
 # in English; the program works all the same.

@@ -73,8 +73,13 @@ done
 out=$(desktop-file-validate /usr/share/applications/vardelo.desktop 2>&1) && [ -z "$out" ] ||
     fail "desktop-file-validate: $out"
 echo "desktop-file-validate: no issues"
-appstreamcli validate --no-net --strict "/usr/share/metainfo/$APP_ID.metainfo.xml" ||
-    fail "appstreamcli validate found issues"
+# AppStream before 1.0 (Debian 12) does not know the <developer> element that 1.0 (Debian 13) asks for; that
+# alone is no fault.
+if ! out=$(appstreamcli validate --no-net --strict "/usr/share/metainfo/$APP_ID.metainfo.xml" 2>&1); then
+    issues=$(grep -E '^[EWI]: ' <<<"$out" | grep -v ': unknown-tag developer$' || true)
+    [ -z "$issues" ] || fail "appstreamcli validate found issues: $out"
+fi
+echo "appstreamcli validate: no issues ($(appstreamcli --version))"
 
 # Start it as a menu would, on the X server, whatever platform the caller's environment asks for.
 mkdir -m 700 "$scratch/run"
